@@ -1,0 +1,23 @@
+// The three operations of a serial port that an exchange with the unit uses.
+#pragma once
+
+#include <cstdint>
+
+#include "settings_block.h"
+
+namespace kx71 {
+
+class TExchangePort {
+ public:
+  virtual ~TExchangePort() = default;
+
+  // Discards everything waiting in the receive path, and any read in progress.
+  virtual void PurgeReceive() = 0;
+  // Queues `text` for sending; true when queued (an empty text sends nothing and is true).
+  virtual bool SendString(const Frame& text) = 0;
+  // Reads up to `count` bytes, waiting at most the receive time-out; the number read, or -1 when
+  // the port is closed or the read failed.
+  virtual std::int32_t Read(void* buffer, std::int32_t count) = 0;
+};
+
+}  // namespace kx71

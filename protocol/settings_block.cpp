@@ -1,0 +1,134 @@
+#include "settings_block.h"
+
+#include <algorithm>
+#include <numeric>
+#include <stdexcept>
+
+namespace kx71 {
+namespace {
+
+std::uint8_t Byte(long long v) { return static_cast<std::uint8_t>(v & 0xFF); }
+
+void PutId(SettingsBlock& b, std::size_t at, std::uint32_t id) {
+  b[at] = Byte(id / 65536);
+  b[at + 1] = Byte((id % 65536) / 256);
+  b[at + 2] = Byte(id % 256);
+}
+
+std::uint32_t GetId(std::span<const std::uint8_t> b, std::size_t at) {
+  return std::uint32_t{b[at]} * 65536 + std::uint32_t{b[at + 1]} * 256 + b[at + 2];
+}
+
+#define CRLF "\r\n"
+#define FIRST "Message from developer：" CRLF
+
+const std::array<LevelInfo, kLevelCount> kLevels = {{
+    {HandicapLevel::Handy_S, "Handy_S", "Vantor Legend", 1,
+     FIRST "You have reached the territory of Vantor legends." CRLF
+           "As a Vantor legend, you'll find out your own play style!!" CRLF "(Overtake count: Once)"},
+    {HandicapLevel::Handy_M, "Handy_M", "Vantor Champ", 3,
+     FIRST "You are just stepping into an unknown field. Reach for the summit of Vantor!! "
+           "Fascinate spectators with your incredible driving skills!!" CRLF "(Overtake count: 3 times)"},
+    {HandicapLevel::Handy0, "Handy0", "No Handicap", 5,
+     FIRST "You are an expert! Pump up the Vantor race scenes!" CRLF CRLF "(Overtake count: 5 times)"},
+    {HandicapLevel::Handy1, "Handy1", "Handicap +1", 6,
+     FIRST "Just one more step to be an expert. Don't miss the chance to overtake!" CRLF CRLF
+           "(Overtake count: 6 times)"},
+    {HandicapLevel::Handy2, "Handy2", "Handicap +2", 7,
+     FIRST "Set up your car properly for the overtaking speed range and catch up with experts!!" CRLF CRLF
+           "(Overtake count: 7 times)"},
+    {HandicapLevel::Handy3, "Handy3", "Handicap +3", 8,
+     FIRST "Now you only need more practice! Strive to be a Vantor legend!!" CRLF CRLF
+           "(Overtake count: 8 times)"},
+    {HandicapLevel::Handy4, "Handy4", "Handicap +4", 9,
+     FIRST "You must be getting used to overtaking. Stay sharp!" CRLF CRLF CRLF "(Overtake count: 9 times)"},
+    {HandicapLevel::Handy5, "Handy5", "Handicap +5", 10,
+     FIRST "Use the overtake button smartly. Take care when cornering!!" CRLF CRLF "(Overtake count: 10 times)"},
+    {HandicapLevel::Handy6, "Handy6", "Handicap +6", 15,
+     FIRST "You've just entered the road to the Vantor summit. Overtake your rivals on the straight!!" CRLF CRLF
+           "(Overtake count: 15 times)"},
+    {HandicapLevel::Handy_7, "Handy_7", "Handicap +MAX", 250,
+     FIRST "Welcome to Vantor. Push the overtake button and make sure you stay on your lane!!" CRLF CRLF
+           "(Overtake count: 250 times)"},
+}};
+
+#undef FIRST
+#undef CRLF
+
+}  // namespace
+
+std::uint8_t PowerByte(int position) { return Byte(118 - position / 2); }
+
+int PowerPosition(std::uint8_t byte) { return 236 - 2 * int{byte}; }
+
+SettingsBlock EncodeBlock(const SettingsValues& v) {
+  SettingsBlock b{};
+  b[0] = v.marker5A ? kMarker : 0x00;
+  PutId(b, 1, v.yourId);
+  PutId(b, 4, v.myId);
+  b[7] = static_cast<std::uint8_t>((v.master ? 0x01 : 0) | (v.overtake ? 0x08 : 0));
+  b[8] = Byte(v.last);
+  b[9] = Byte(v.mode);
+  b[10] = Byte(v.ua);
+  b[11] = Byte(v.low);
+  b[12] = Byte(v.hich);
+  b[13] = Byte(v.thr);
+  b[14] = Byte(v.yobi1);
+  b[15] = PowerByte(v.yobi2);
+  return b;
+}
+
+SettingsValues DecodeBlock(std::span<const std::uint8_t> b) {
+  if (b.size() != kBlockSize) {
+    throw std::invalid_argument("a settings block has 16 bytes, not " + std::to_string(b.size()));
+  }
+  SettingsValues v;
+  v.marker5A = b[0] == kMarker;
+  v.yourId = GetId(b, 1);
+  v.myId = GetId(b, 4);
+  v.master = (b[7] & 0x01) != 0;
+  v.overtake = (b[7] & 0x08) != 0;
+  v.last = b[8];
+  v.mode = b[9];
+  v.ua = b[10];
+  v.low = b[11];
+  v.hich = b[12];
+  v.thr = std::clamp<int>(b[13], kMinCount, kMaxCount);
+  v.yobi1 = std::clamp<int>(b[14], kMinCount, kMaxCount);
+  v.yobi2 = std::clamp(PowerPosition(b[15]), kMinPower, kMaxPower);
+  return v;
+}
+
+std::uint8_t Checksum(std::span<const std::uint8_t> bytes) {
+  return Byte(std::accumulate(bytes.begin(), bytes.end(), 0LL));
+}
+
+std::uint8_t Checksum(std::string_view bytes) {
+  long long sum = 0;
+  for (char c : bytes) sum += static_cast<std::uint8_t>(c);
+  return Byte(sum);
+}
+
+void AddCheckSum(Frame& frame) { frame.push_back(static_cast<char>(Checksum(frame))); }
+
+const std::array<LevelInfo, kLevelCount>& Levels() { return kLevels; }
+
+const LevelInfo& Info(HandicapLevel level) { return kLevels[static_cast<std::size_t>(level)]; }
+
+int Preset(HandicapLevel level) { return Info(level).preset; }
+
+HandicapLevel Classify(int count) {
+  using enum HandicapLevel;
+  if (count > 16) return Handy_7;
+  if (count >= 12) return Handy6;
+  if (count == 10) return Handy5;
+  if (count == 9) return Handy4;
+  if (count == 8) return Handy3;
+  if (count == 7) return Handy2;
+  if (count == 6) return Handy1;
+  if (count > 4) return Handy0;
+  if (count >= 3) return Handy_M;
+  return Handy_S;
+}
+
+}  // namespace kx71

@@ -1,0 +1,79 @@
+// The unit's 16-byte settings block, its checksum and the ten handicap levels.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace kx71 {
+
+// A byte string sent to or received from the unit (bytes 0x00..0xFF held in chars).
+using Frame = std::string;
+
+inline constexpr std::size_t kBlockSize = 16;
+using SettingsBlock = std::array<std::uint8_t, kBlockSize>;
+
+inline constexpr std::uint8_t kMarker = 0x5A;
+inline constexpr std::uint32_t kMaxIdentifier = 0xFFFFFF;
+inline constexpr int kMinCount = 1, kMaxCount = 250;  // overtake count and time (bytes 13, 14)
+inline constexpr int kMinPower = 0, kMaxPower = 100;  // power position (byte 15)
+
+// The window's working copy of the block: one field per editor, named after the editor.
+struct SettingsValues {
+  bool marker5A = true;       // BUP_5Ah selected (byte 0 = 0x5A), else BUP_00h (0x00)
+  std::uint32_t yourId = 0;   // YOUID_EDIT, bytes 1..3
+  std::uint32_t myId = 0;     // MYID_EDIT, bytes 4..6
+  bool master = false;        // MAS_ON, bit 0 of byte 7
+  bool overtake = false;      // OT_ON, bit 3 of byte 7
+  int last = 0;               // LAST_BAR, byte 8
+  int mode = 0;               // MODE_BAR, byte 9
+  int ua = 0;                 // UA_BAR ("LOW CH"), byte 10
+  int low = 0;                // LOW_BAR ("HIGH CH"), byte 11
+  int hich = 0;               // HICH_BAR ("ST ADJ"), byte 12
+  int thr = 1;                // THR_BAR, overtake count, byte 13
+  int yobi1 = 1;              // YOBI1_BAR, overtake time in seconds, byte 14
+  int yobi2 = 0;              // YOBI2_BAR, power position, byte 15 = 118 - position / 2
+
+  bool operator==(const SettingsValues&) const = default;
+};
+
+// The 16 bytes for the given values. Values are taken as bytes (the editors keep them in range).
+SettingsBlock EncodeBlock(const SettingsValues& v);
+
+// The values held in a block, limited to the editors' ranges. Throws std::invalid_argument unless
+// `bytes` holds exactly 16 bytes.
+SettingsValues DecodeBlock(std::span<const std::uint8_t> bytes);
+
+std::uint8_t PowerByte(int position);
+int PowerPosition(std::uint8_t byte);  // unlimited: 236 - 2 * byte
+
+// The modulo-256 sum of `bytes`.
+std::uint8_t Checksum(std::span<const std::uint8_t> bytes);
+std::uint8_t Checksum(std::string_view bytes);
+
+// Appends the modulo-256 sum of all of `frame`'s bytes to it.
+void AddCheckSum(Frame& frame);
+
+// The skill levels, in the order of the options in the window.
+enum class HandicapLevel { Handy_S, Handy_M, Handy0, Handy1, Handy2, Handy3, Handy4, Handy5, Handy6, Handy_7 };
+inline constexpr int kLevelCount = 10;
+
+struct LevelInfo {
+  HandicapLevel level;
+  const char* name;     // the option's control name, e.g. "Handy_S"
+  const char* caption;  // the option's caption, e.g. "Vantor Legend"
+  int preset;           // the overtake count the level sets
+  const char* message;  // the developer's message, lines joined by CR LF
+};
+
+// The ten levels in window order.
+const std::array<LevelInfo, kLevelCount>& Levels();
+const LevelInfo& Info(HandicapLevel level);
+int Preset(HandicapLevel level);
+
+// The level a count read from the unit selects.
+HandicapLevel Classify(int count);
+
+}  // namespace kx71
