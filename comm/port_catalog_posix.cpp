@@ -21,8 +21,9 @@ std::optional<std::vector<std::string>> EntryNames(const fs::path& dir) {
   fs::directory_iterator it(dir, ec);
   if (ec) return std::nullopt;
   std::vector<std::string> names;
-  for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+  for (const fs::directory_iterator end; it != end;) {
     names.push_back(it->path().filename().string());
+    it.increment(ec);
     if (ec) break;
   }
   return names;
