@@ -43,8 +43,7 @@ bool IsPlaceholderType(const fs::path& typeFile) {
   if (!in) return false;
   std::string text;
   std::getline(in, text);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-    text.pop_back();
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
   const auto type = ParseIntText(text);
   return type && *type == 0;
 }

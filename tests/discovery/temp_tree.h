@@ -1,0 +1,50 @@
+// A temporary directory tree for fake device maps, /dev and sysfs; removed with the object.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace kx71::test {
+
+class TempTree {
+ public:
+  TempTree() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kx71-disc-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
+    root_ = pattern;
+  }
+  ~TempTree() {
+    std::error_code ec;
+    std::filesystem::remove_all(root_, ec);
+  }
+  TempTree(const TempTree&) = delete;
+  TempTree& operator=(const TempTree&) = delete;
+
+  const std::filesystem::path& root() const { return root_; }
+  std::filesystem::path operator/(const std::string& rel) const { return root_ / rel; }
+
+  std::filesystem::path Dir(const std::string& rel) const {
+    std::filesystem::create_directories(root_ / rel);
+    return root_ / rel;
+  }
+  // A plain file standing in for a device node (or a sysfs attribute holding `text`).
+  std::filesystem::path File(const std::string& rel, const std::string& text = "") const {
+    std::filesystem::create_directories((root_ / rel).parent_path());
+    std::ofstream(root_ / rel) << text;
+    return root_ / rel;
+  }
+  std::filesystem::path Link(const std::string& rel, const std::filesystem::path& target) const {
+    std::filesystem::create_directories((root_ / rel).parent_path());
+    std::filesystem::create_symlink(target, root_ / rel);
+    return root_ / rel;
+  }
+
+ private:
+  std::filesystem::path root_;
+};
+
+}  // namespace kx71::test
