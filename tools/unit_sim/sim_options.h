@@ -1,0 +1,37 @@
+// The simulated unit's command line.
+#pragma once
+
+#include <string>
+#include <variant>
+
+#include "protocol/settings_block.h"
+#include "unit.h"
+
+namespace kx71 {
+
+struct SimOptions {
+  std::string devicemap;  // --devicemap DIR: where the COM<port> link goes
+  int port = 0;           // --port N
+  SettingsBlock block = DefaultSimBlock();  // --block HEX
+  SimFault fault = SimFault::None;          // --fault MODE
+  int delayMs = 0;                          // --delay MS
+  int baud = 0;                             // --baud B (0: no pacing)
+  std::string control;                      // --control FIFO
+  std::string state;                        // --state FILE
+};
+
+inline constexpr const char* kSimUsage =
+    "usage: kx71-unit-sim --devicemap DIR --port N [--block HEX] [--fault MODE] [--delay MS]\n"
+    "                     [--baud B] [--control FIFO] [--state FILE]\n"
+    "  --block HEX     the 16 stored bytes as 32 hexadecimal digits\n"
+    "  --fault MODE    none, silent, short, badsum, nak, extra or garbage\n"
+    "  --delay MS      wait before each answer\n"
+    "  --baud B        pace characters at B bit/s, 10 bits each (0: no pacing)\n"
+    "  --control FIFO  read commands from this named pipe (made if absent): fault MODE, delay MS,\n"
+    "                  baud B, block HEX, send HEX, state\n"
+    "  --state FILE    keep the unit's state (block, fault, delay, baud, reads, writes) in FILE\n";
+
+// The options, or the reason the command line is wrong ("help" for --help).
+std::variant<SimOptions, std::string> ParseSimOptions(int argc, const char* const* argv);
+
+}  // namespace kx71

@@ -1,0 +1,66 @@
+// The simulated unit's service loop: it reads what the program sends, lets the unit answer, paces
+// the line like a real one, obeys control commands and logs every frame.
+#pragma once
+
+#include <poll.h>
+#include <signal.h>
+
+#include <chrono>
+#include <csignal>
+#include <string>
+
+#include "control.h"
+#include "pty_link.h"
+#include "sim_log.h"
+#include "unit.h"
+
+namespace kx71 {
+
+struct SimTiming {
+  int delayMs = 0;  // wait before each answer
+  int baud = 0;     // characters paced at 10 bits each at this rate; 0: no pacing
+};
+
+class TSimServer {
+ public:
+  // `control` may be null (no control pipe); `statePath` may be empty (no state file).
+  TSimServer(TPtyLink& line, TSimUnit& unit, TSimLog& log, TControlPipe* control, SimTiming timing,
+             std::string statePath);
+
+  // Serves until a signal sets `stop`. Signals that set it are blocked by the caller outside the
+  // waits; `waitMask` is the signal mask to wait with, in which they are open.
+  void Run(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask);
+
+  // Logs the unit's state as a STATE line and rewrites the state file.
+  void ReportState();
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  bool Stopping() const { return *stop_ != 0; }
+  // Waits until `deadline`; false when a stop signal came first.
+  bool WaitUntil(Clock::time_point deadline);
+  Clock::duration CharTime() const;
+  // Reads and answers everything waiting; false when the program's side has hung up.
+  bool ServeInput();
+  void Receive(const char* bytes, std::size_t count, Clock::time_point at);
+  void Send(const Frame& bytes);
+  bool WriteAll(const char* bytes, std::size_t count);
+  bool LineHungUp() const;
+  void HandleControl();
+  void Apply(const SimCommand& cmd);
+  void WriteStateFile() const;
+
+  TPtyLink& line_;
+  TSimUnit& unit_;
+  TSimLog& log_;
+  TControlPipe* control_;
+  SimTiming timing_;
+  std::string statePath_;
+  const volatile std::sig_atomic_t* stop_ = nullptr;
+  const sigset_t* waitMask_ = nullptr;
+  Clock::time_point lastArrival_{};     // when the last received character finished on the line
+  Clock::time_point partialDeadline_{};  // a partly received request is dropped after this
+};
+
+}  // namespace kx71
