@@ -52,8 +52,9 @@ bool IsPlaceholderType(const fs::path& typeFile) {
 
 TPortRoots TPortRoots::FromEnvironment() {
   TPortRoots roots;
-  if (const char* map = std::getenv("KX71_DEVICEMAP"); map != nullptr && *map != '\0')
-    roots.deviceMap = fs::path(map);
+  // Read on every call so a changed variable takes effect; nothing in the program sets it.
+  const char* map = std::getenv("KX71_DEVICEMAP");  // NOLINT(concurrency-mt-unsafe)
+  if (map != nullptr && *map != '\0') roots.deviceMap = fs::path(map);
   return roots;
 }
 

@@ -120,6 +120,7 @@ TEST(PortCatalogDeviceMap, ListsLinksToExistingDevicesByTheirOwnNames) {
   t.Link("map/ttyS0", dev);          // not a COM name
   t.File("map/README");
   t.Dir("map/COM8");                       // a directory is no device
+  t.Link("map/COM3", t / "map/COM3");      // a link to itself
   t.Link("map/COM9", t.Dir("somewhere"));  // nor is a link to one
   const TPortCatalog catalog({t / "nosys", t / "nodev", t / "map"});
   const auto ports = catalog.List();
@@ -131,6 +132,7 @@ TEST(PortCatalogDeviceMap, ListsLinksToExistingDevicesByTheirOwnNames) {
   EXPECT_EQ(catalog.Resolve(2), (t / "map/COM2").string());
   EXPECT_EQ(catalog.Resolve(5), std::nullopt);
   EXPECT_EQ(catalog.Resolve(8), std::nullopt);
+  EXPECT_EQ(catalog.Resolve(3), std::nullopt);
 }
 
 TEST(PortCatalogDeviceMap, ResolvesOnlyNamesWhoseTextIsThatNumber) {
