@@ -1,0 +1,43 @@
+#include "port_registry_win.h"
+
+namespace kx71 {
+
+std::optional<std::vector<std::string>> ReadRegistryPortNames(HKEY root, const char* subKey) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+
+  std::vector<std::string> names;
+  DWORD maxName = 0, maxData = 0;
+  if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, &maxData,
+                       nullptr, nullptr) == ERROR_SUCCESS) {
+    std::vector<char> name(maxName + 1);
+    std::vector<BYTE> data(maxData + 1);
+    int grown = 0;
+    for (DWORD i = 0;;) {
+      DWORD nameLen = static_cast<DWORD>(name.size());
+      DWORD dataLen = static_cast<DWORD>(data.size());
+      DWORD type = 0;
+      const LONG r = RegEnumValueA(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
+      if (r == ERROR_MORE_DATA && grown < 8) {
+        // A value grew after the key was measured: retry it with larger buffers.
+        name.resize(name.size() * 2 + 256);
+        data.resize(data.size() * 2 + 256);
+        ++grown;
+        continue;
+      }
+      if (r != ERROR_SUCCESS) break;  // no more values, or the key went away
+      if (type == REG_SZ) {
+        // The stored string need not end in a terminator; it ends at the first one if it does.
+        std::string text(reinterpret_cast<const char*>(data.data()), dataLen);
+        text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
+        names.push_back(std::move(text));
+      }
+      ++i;
+      grown = 0;
+    }
+  }
+  RegCloseKey(key);
+  return names;
+}
+
+}  // namespace kx71
