@@ -1,0 +1,28 @@
+#include "ui/application.h"
+
+#include "ui/failure_report.h"
+#include "ui/fonts.h"
+
+// Resources compiled into the static ui library must be registered by name from the program.
+static void RegisterUiResources() { Q_INIT_RESOURCE(kx71_ui); }
+
+namespace kx71 {
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  RegisterUiResources();
+  InstallFonts();
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+  // Handlers are wrapped by Guarded; this catches whatever still escapes an event.
+  QString failure;
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (...) {
+    failure = CurrentExceptionMessage();
+  }
+  ShowFailure(failure);
+  return false;
+}
+
+}  // namespace kx71

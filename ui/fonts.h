@@ -1,0 +1,23 @@
+// The window's fonts. The named faces are mapped to faces present on the machine, so every Japanese
+// text renders in a proportional gothic face.
+#pragma once
+
+#include <QFont>
+
+namespace kx71 {
+
+inline constexpr const char* kUiFontFamily = "ＭＳ Ｐゴシック";
+inline constexpr const char* kSystemFontFamily = "System";
+inline constexpr int kUiFontPixels = 12;
+
+// Adds the substitutions and makes UiFont(kUiFontPixels) the application font (popups and message
+// boxes use it too).
+void InstallFonts();
+
+// The user-interface font at the given pixel height.
+QFont UiFont(int pixels = kUiFontPixels, bool bold = false);
+
+// The "System" font of the spin buttons.
+QFont SystemFont(int pixels, bool bold);
+
+}  // namespace kx71
