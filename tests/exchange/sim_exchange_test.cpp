@@ -1,0 +1,192 @@
+// Exchanges through the serial port component with the simulated unit on a pseudo-terminal.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+
+#include "comm/CommX.h"
+#include "comm/plain_main_thread.h"
+#include "hex.h"
+#include "protocol/exchange.h"
+#include "sim_process.h"
+#include "unit.h"
+
+namespace kx71 {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kPort = 7;
+constexpr std::int32_t kTimeoutMs = 1500;
+
+const SettingsBlock kNew = {0x00, 0xAB, 0xCD, 0xEF, 0x00, 0x00, 0x01, 0x01, 1, 2, 3, 4, 5, 8, 3, 0x51};
+
+class SimExchange : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char dir[] = "/tmp/kx71-exchange.XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    dir_ = dir;
+    setenv("KX71_DEVICEMAP", dir, 1);
+    sim_.emplace(dir_, kPort);
+    ASSERT_TRUE(sim_->Ready()) << "simulated unit did not start; log: " << sim_->LogPath();
+    comm_.SetPortNo(kPort);
+    comm_.SetFlowCtrl(cfcNone);
+    comm_.SetTimeOutReceive(kTimeoutMs);
+    ASSERT_NO_THROW(comm_.Open());
+  }
+
+  void TearDown() override {
+    comm_.Close();
+    if (sim_) {
+      EXPECT_TRUE(sim_->Stop());
+    }
+    sim_.reset();
+    std::filesystem::remove_all(dir_);
+  }
+
+  // Waits for `condition` while the main thread's messages are processed.
+  bool Pump(const std::function<bool()>& condition) {
+    return WaitUntil([&] {
+      main_.ProcessMessages();
+      return condition();
+    });
+  }
+
+  TPlainMainThread main_;
+  TCommX comm_{main_};
+  std::string dir_;
+  std::optional<TSimProcess> sim_;
+};
+
+TEST_F(SimExchange, ReadsAndWritesTheBlockByteForByte) {
+  EXPECT_EQ(ReadBlock(comm_), DefaultSimBlock());
+  EXPECT_TRUE(WriteBlock(comm_, kNew));
+  EXPECT_EQ(sim_->StoredBlock(), kNew);
+  EXPECT_EQ(ReadBlock(comm_), kNew);
+
+  const auto rx = sim_->Frames("RX");
+  ASSERT_EQ(rx.size(), 3u);
+  EXPECT_EQ(rx[0], ReadRequest());
+  EXPECT_EQ(rx[1], WriteRequest(kNew));
+  EXPECT_EQ(rx[2], ReadRequest());
+}
+
+TEST_F(SimExchange, FaultyRepliesFail) {
+  ASSERT_TRUE(sim_->Control("fault short"));
+  Frame request = ReadRequest(), reply;
+  EXPECT_EQ(Transact(comm_, request, kReadReplySize, reply), 17);
+  EXPECT_TRUE(reply.empty());
+
+  for (const char* fault : {"badsum", "garbage"}) {
+    ASSERT_TRUE(sim_->Control(std::string("fault ") + fault));
+    request = ReadRequest();
+    EXPECT_EQ(Transact(comm_, request, kReadReplySize, reply), 18) << fault;
+    EXPECT_FALSE(ReadReplyGood(reply)) << fault;
+  }
+
+  // The unit logs what it sent once the last byte is out, which may be after the program has it.
+  const auto lastSent = [&](std::size_t before) {
+    EXPECT_TRUE(WaitUntil([&] { return sim_->Count("TX") > before; }));
+    const auto tx = sim_->Frames("TX");
+    return tx.empty() ? Frame("?") : tx.back();
+  };
+
+  ASSERT_TRUE(sim_->Control("fault nak"));
+  std::size_t sent = sim_->Count("TX");
+  EXPECT_FALSE(WriteBlock(comm_, kNew));
+  EXPECT_EQ(lastSent(sent), WriteRequest(kNew) + static_cast<char>(kNak));
+  EXPECT_EQ(sim_->StoredBlock(), DefaultSimBlock());
+
+  // The short write reply echoes the request without the acknowledgement: 18 bytes whose last is
+  // the request's checksum, here 0x06.
+  SettingsBlock sumSix{};
+  sumSix[15] = 0x06;
+  ASSERT_TRUE(sim_->Control("fault short"));
+  request = WriteRequest(sumSix);
+  sent = sim_->Count("TX");
+  EXPECT_EQ(Transact(comm_, request, kWriteReplySize, reply), 18);
+  EXPECT_FALSE(WriteReplyGood(reply));
+  const Frame shortReply = lastSent(sent);
+  ASSERT_EQ(shortReply.size(), 18u);
+  EXPECT_EQ(static_cast<std::uint8_t>(shortReply.back()), kAck);
+}
+
+TEST_F(SimExchange, StaleBytesAreNeverPartOfTheReply) {
+  // The start of an older reply, waiting in the receive queue before the request.
+  SettingsBlock older;
+  older.fill(0x77);
+  const Frame stale = BlockFrame(kReadCommand, older).substr(0, 10);
+  ASSERT_TRUE(sim_->Control("send " + HexText(stale)));
+  ASSERT_TRUE(Pump([&] { return comm_.InQueueCount() >= static_cast<std::int32_t>(stale.size()); }));
+
+  EXPECT_EQ(ReadBlock(comm_), DefaultSimBlock());
+  EXPECT_EQ(sim_->Count("RX"), 1u);
+}
+
+TEST_F(SimExchange, SurplusStaysQueuedUntilTheNextExchange) {
+  ASSERT_TRUE(sim_->Control("fault extra"));
+  EXPECT_EQ(ReadBlock(comm_), DefaultSimBlock());
+  ASSERT_TRUE(Pump([&] { return comm_.InQueueCount() == static_cast<std::int32_t>(kSurplus.size()); }));
+
+  ASSERT_TRUE(sim_->Control("fault none"));
+  Frame request = ReadRequest(), reply;
+  EXPECT_EQ(Transact(comm_, request, kReadReplySize, reply), 18);
+  EXPECT_EQ(reply, BlockFrame(kReadCommand, DefaultSimBlock()));
+}
+
+TEST_F(SimExchange, SilentUnitEndsAfterTheReceiveTimeOut) {
+  ASSERT_TRUE(sim_->Control("fault silent"));
+  Frame request = ReadRequest(), reply = "old";
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Transact(comm_, request, kReadReplySize, reply), 0);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kTimeoutMs) - 100ms);
+  EXPECT_TRUE(reply.empty());
+  EXPECT_TRUE(request.empty());
+  EXPECT_EQ(sim_->Frames("RX"), std::vector<Frame>{ReadRequest()});
+}
+
+TEST_F(SimExchange, PortClosedWhileWaitingFailsAndTheUnitServesAReopenedPort) {
+  ASSERT_TRUE(sim_->Control("fault silent"));
+  // A handler that closes the port once the unit has the request, while the exchange waits.
+  std::function<void()> closer = [&] {
+    if (sim_->Count("RX") > 0) {
+      comm_.Close();
+    } else {
+      main_.Post(closer);
+    }
+  };
+  main_.Post(closer);
+  Frame request = ReadRequest(), reply;
+  EXPECT_EQ(Transact(comm_, request, kReadReplySize, reply), -1);
+  EXPECT_TRUE(reply.empty());
+  EXPECT_FALSE(comm_.IsOpen());
+  EXPECT_TRUE(WaitUntil([&] { return sim_->Count("HANGUP") > 0; }));
+
+  ASSERT_TRUE(sim_->Control("fault none"));
+  ASSERT_NO_THROW(comm_.Open());
+  EXPECT_EQ(ReadBlock(comm_), DefaultSimBlock());
+}
+
+TEST_F(SimExchange, SecondExchangeDuringTheWaitIsRefused) {
+  ASSERT_TRUE(sim_->Control("delay 300"));
+  std::optional<std::int32_t> nested, nestedRead;
+  Frame nestedRequest = ReadRequest(), nestedReply = "old";
+  main_.Post([&] {
+    nested = Transact(comm_, nestedRequest, kReadReplySize, nestedReply);
+    char buffer[kReplyBufferSize];
+    nestedRead = comm_.Read(buffer, kReadReplySize);
+  });
+  EXPECT_EQ(ReadBlock(comm_), DefaultSimBlock());
+  ASSERT_TRUE(nested.has_value()) << "the handler did not run during the wait";
+  EXPECT_EQ(*nested, -1);
+  EXPECT_TRUE(nestedRequest.empty());
+  EXPECT_TRUE(nestedReply.empty());
+  EXPECT_EQ(nestedRead, -1);
+  EXPECT_EQ(sim_->Frames("RX"), std::vector<Frame>{ReadRequest()});
+}
+
+}  // namespace
+}  // namespace kx71
