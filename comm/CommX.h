@@ -4,9 +4,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 
+#include "comm/comm_dcb.h"
 #include "comm/main_thread.h"
+#include "comm/serial_device.h"
 #include "protocol/exchange_port.h"
 
 namespace kx71 {
@@ -22,17 +25,31 @@ class ECommError : public std::runtime_error {
 };
 
 class TCustomCommX;
+class TCommNotifier;
+class TCommTransThread;
+class TCommReceiveThread;
+struct TCommReport;
+struct TTransShared;
+
 using TCommReceiveEvent = std::function<void(TCustomCommX* Sender, std::int32_t ReceiveSize)>;
 using TCommBreakEvent = std::function<void(TCustomCommX* Sender)>;
 using TCommErrEvent = std::function<void(TCustomCommX* Sender, std::int32_t ErrorState)>;
 
 inline constexpr std::uint32_t INVALID_HANDLE_VALUE_U32 = 0xFFFFFFFFu;
 
+// How a component reaches its devices and makes its fixed pauses (those of Open and Close).
+// Tests and benchmarks replace either; an empty member keeps the platform's own.
+struct TCommXEnvironment {
+  TSerialDeviceFactory openDevice;             // default: OpenSerialDevice
+  std::function<void(std::int32_t ms)> pause;  // default: sleep on the calling thread
+};
+
 // Public interface (the implementation may add private members, helpers and constructor overloads,
 // e.g. one that takes a device factory for tests, but keeps these signatures).
 class TCustomCommX : public TExchangePort {
  public:
   explicit TCustomCommX(TMainThread& mainThread);
+  TCustomCommX(TMainThread& mainThread, TCommXEnvironment environment);
   ~TCustomCommX() override;
   TCustomCommX(const TCustomCommX&) = delete;
   TCustomCommX& operator=(const TCustomCommX&) = delete;
@@ -80,6 +97,55 @@ class TCustomCommX : public TExchangePort {
   TCommReceiveEvent OnReceive;
   TCommBreakEvent OnBreak;
   TCommErrEvent OnError;
+
+  // The state behind the properties, for diagnostics and tests.
+  const TCommDcb& Dcb() const { return dcb_; }  // the line settings last applied
+  std::int32_t TransCharTime() const;            // the transmit worker's CharTime; -1 without one
+  std::int32_t PendingBytes();                   // queued for sending and not yet handled
+  std::int32_t PendingBlocks();
+
+ private:
+  void WndProc(const TCommReport& report, std::uint64_t session);
+  void Pause(std::int32_t ms);
+  void StartWorkers();
+  void ReportLineErrors(std::int32_t errors);
+  // Each applies its property to the open port, raising ECommError with its message on failure.
+  void ApplyBufferSizes();
+  void ApplyTimeouts();
+  void ApplyBitRate();
+  void ApplyCharSize();
+  void ApplyParityBit();
+  void ApplyStopBit();
+  void ApplyFlowCtrl();
+  void ApplyXonChar();
+  void ApplyXoffChar();
+  void ApplyDcb(const TCommDcb& next, const char* message);
+
+  TMainThread& mainThread_;
+  TCommXEnvironment env_;
+  std::unique_ptr<TCommNotifier> notifier_;
+  std::unique_ptr<TTransShared> shared_;
+  std::unique_ptr<TSerialDevice> device_;  // present while open
+  std::unique_ptr<TCommTransThread> trans_;
+  std::unique_ptr<TCommReceiveThread> receive_;
+
+  std::int32_t portNo_ = 1;
+  std::int32_t bitRate_ = 9600;
+  std::int32_t charSize_ = 8;
+  TCommParityBits parityBit_ = cpbNone;
+  TCommStopBits stopBit_ = csb1;
+  TCommFlowCtrls flowCtrl_ = cfcRtsCts;
+  std::int32_t timeOutTrans_ = 3000;
+  std::int32_t timeOutReceive_ = 3000;
+  char xonChar_ = 0x11;
+  char xoffChar_ = 0x13;
+  std::int32_t bufLenTrans_ = 2048;
+  std::int32_t bufLenReceive_ = 2048;
+  TCommDcb dcb_;
+
+  std::uint64_t session_ = 0;         // counts opens; reports carry the one they were made in
+  std::uint64_t readGeneration_ = 0;  // changes when a read in progress must end with -1
+  bool reading_ = false;
 };
 
 class TCommX : public TCustomCommX {

@@ -1,0 +1,40 @@
+// Shared by the component's tests: a main thread to pump, and waits on conditions.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <thread>
+#include <vector>
+
+#include "comm/CommX.h"
+#include "comm/plain_main_thread.h"
+
+namespace kx71::testing {
+
+// Pumps the main thread's queue until `pred` holds or `timeout` passes; the final value of `pred`.
+inline bool PumpUntil(TMainThread& main, const std::function<bool()>& pred,
+                      std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    main.ProcessMessages();
+    if (pred()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+// Pumps for a while: used only to give something that must NOT happen a chance to happen.
+inline void PumpFor(TMainThread& main, std::chrono::milliseconds span) {
+  PumpUntil(main, [] { return false; }, span);
+}
+
+// Records the component's fixed pauses instead of sleeping them.
+struct TPauseLog {
+  std::vector<std::int32_t> pauses;
+  std::function<void(std::int32_t)> Hook() {
+    return [this](std::int32_t ms) { pauses.push_back(ms); };
+  }
+};
+
+}  // namespace kx71::testing

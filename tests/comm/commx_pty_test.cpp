@@ -1,0 +1,303 @@
+// The component on pseudo-terminal pairs: the real Linux device layer end to end.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "comm/CommX.h"
+#include "comm/plain_main_thread.h"
+#include "comm_test_util.h"
+#include "support/pty_port.h"
+
+namespace kx71::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kMsgCannotOpen = "ポートをオープンできませんでした";
+
+class PtyComm : public ::testing::Test {
+ protected:
+  std::unique_ptr<TCommX> Make(std::int32_t portNo = 7) {
+    auto c = std::make_unique<TCommX>(main, TCommXEnvironment{{}, pauses.Hook()});
+    c->SetPortNo(portNo);
+    c->SetFlowCtrl(cfcNone);
+    return c;
+  }
+
+  std::string Read(TCommX& c, std::int32_t n) {
+    std::string buf(static_cast<std::size_t>(n), '\0');
+    const std::int32_t got = c.Read(buf.data(), n);
+    buf.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
+    return buf;
+  }
+
+  TPlainMainThread main;
+  TPtyDeviceMap map;
+  TPtyPort& pty = map.Add(7);
+  TPauseLog pauses;
+};
+
+TEST_F(PtyComm, OpenAndCloseKeepTheirSequence) {
+  auto c = Make();
+  EXPECT_FALSE(c->IsOpen());
+  EXPECT_EQ(c->Handle(), INVALID_HANDLE_VALUE_U32);
+  c->Close();  // closed: nothing, no pause
+  EXPECT_TRUE(pauses.pauses.empty());
+
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    pauses.pauses.clear();
+    c->Open();
+    EXPECT_TRUE(c->IsOpen());
+    const std::uint32_t handle = c->Handle();
+    EXPECT_NE(handle, INVALID_HANDLE_VALUE_U32);
+    EXPECT_EQ(pauses.pauses, (std::vector<std::int32_t>{100}));
+
+    try {
+      c->Open();
+      ADD_FAILURE() << "second Open did not raise";
+    } catch (const ECommError& e) {
+      EXPECT_STREQ(e.what(), "ポートは、すでにオープンされています");
+    }
+    EXPECT_TRUE(c->IsOpen());
+    EXPECT_EQ(c->Handle(), handle);
+
+    c->Close();
+    EXPECT_FALSE(c->IsOpen());
+    EXPECT_EQ(c->Handle(), INVALID_HANDLE_VALUE_U32);
+    EXPECT_EQ(pauses.pauses, (std::vector<std::int32_t>{100, 100, 200}));
+  }
+}
+
+TEST_F(PtyComm, CloseReallySleepsItsPausesByDefault) {
+  TCommX c(main);
+  c.SetPortNo(7);
+  c.Open();
+  const auto t0 = Clock::now();
+  c.Close();
+  EXPECT_GE(Clock::now() - t0, 300ms);
+}
+
+TEST_F(PtyComm, OpenFailsForPortsThatCannotBeOpened) {
+  const std::filesystem::path plain = map.Dir() / "plain-file";
+  std::ofstream(plain) << "not a tty";
+  std::filesystem::create_symlink(plain, map.Dir() / "COM9");
+  for (std::int32_t portNo : {0, -1, 123456789, 8, 9}) {
+    auto c = Make(portNo);
+    try {
+      c->Open();
+      ADD_FAILURE() << "port " << portNo << " opened";
+    } catch (const ECommError& e) {
+      EXPECT_STREQ(e.what(), kMsgCannotOpen) << portNo;
+    }
+    EXPECT_FALSE(c->IsOpen());
+    EXPECT_EQ(c->Handle(), INVALID_HANDLE_VALUE_U32);
+  }
+}
+
+TEST_F(PtyComm, AnOpenPortIsHeldExclusively) {
+  auto first = Make();
+  auto second = Make();
+  first->Open();
+  EXPECT_THROW(second->Open(), ECommError);
+  EXPECT_FALSE(second->IsOpen());
+
+  // Another program's open is refused as well: the tty is exclusive and locked.
+  const int other = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(other, 0);  // root passes TIOCEXCL; the lock still holds
+  EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0);
+  int exclusive = 0;
+  ASSERT_EQ(::ioctl(other, TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 1);
+
+  first->Close();
+  ASSERT_EQ(::ioctl(other, TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 0);  // released, not left behind on the tty
+  ::close(other);
+  second->Open();
+  EXPECT_TRUE(second->IsOpen());
+}
+
+TEST_F(PtyComm, EveryByteValuePassesUntranslatedBothWays) {
+  auto c = Make();
+  c->Open();
+  std::string all;
+  for (int i = 0; i < 256; ++i) all.push_back(static_cast<char>(i));
+  EXPECT_TRUE(c->SendString(all));
+  EXPECT_EQ(pty.Receive(all.size()), all);
+
+  pty.Send(all);
+  EXPECT_EQ(Read(*c, 256), all);
+  EXPECT_TRUE(pty.Drain().empty());  // nothing echoed back
+}
+
+TEST_F(PtyComm, ReadEndsAtItsTimeOutWithWhatArrived) {
+  auto c = Make();
+  c->SetTimeOutReceive(300);
+  c->Open();
+  auto t0 = Clock::now();
+  EXPECT_EQ(Read(*c, 10), "");
+  EXPECT_GE(Clock::now() - t0, 290ms);
+
+  pty.Send("abc");
+  t0 = Clock::now();
+  EXPECT_EQ(Read(*c, 10), "abc");
+  EXPECT_GE(Clock::now() - t0, 290ms);
+}
+
+TEST_F(PtyComm, ReadWaitsForAllBytesEvenWhenSomeWereWaiting) {
+  auto c = Make();
+  c->SetTimeOutReceive(10000);
+  c->Open();
+  pty.Send("ab");
+  ASSERT_TRUE(PumpUntil(main, [&] { return c->InQueueCount() == 2; }));
+  // Runs inside the read's message pump: the rest of the reply arrives while the read waits.
+  main.Post([&] { pty.Send("cde"); });
+  EXPECT_EQ(Read(*c, 5), "abcde");
+}
+
+TEST_F(PtyComm, ReadRefusesAClosedPortAndANestedRead) {
+  auto c = Make();
+  char buf[4] = {'q', 'q', 'q', 'q'};
+  EXPECT_EQ(c->Read(buf, 4), -1);
+  EXPECT_EQ(std::string(buf, 4), "qqqq");
+
+  c->SetTimeOutReceive(10000);
+  c->Open();
+  EXPECT_EQ(c->Read(nullptr, 4), -1);
+  pty.Send("ab");
+  std::int32_t nested = 0;
+  main.Post([&] {
+    char inner[4];
+    nested = c->Read(inner, 4);
+    pty.Send("cd");
+  });
+  EXPECT_EQ(Read(*c, 4), "abcd");
+  EXPECT_EQ(nested, -1);
+}
+
+TEST_F(PtyComm, PurgeReceiveDropsStaleBytesAndEndsAWaitingRead) {
+  auto c = Make();
+  c->SetTimeOutReceive(20000);
+  c->Open();
+  pty.Send("stale");
+  ASSERT_TRUE(PumpUntil(main, [&] { return c->InQueueCount() == 5; }));
+  c->PurgeReceive();
+  EXPECT_EQ(c->InQueueCount(), 0);
+  pty.Send("fresh");
+  EXPECT_EQ(Read(*c, 5), "fresh");
+
+  main.Post([&] { c->PurgeReceive(); });
+  const auto t0 = Clock::now();
+  char buf[8];
+  EXPECT_EQ(c->Read(buf, 8), -1);
+  EXPECT_LT(Clock::now() - t0, 15s);
+}
+
+TEST_F(PtyComm, CloseFromAHandlerEndsAWaitingRead) {
+  auto c = Make();
+  c->SetTimeOutReceive(20000);
+  c->Open();
+  main.Post([&] { c->Close(); });
+  char buf[8];
+  EXPECT_EQ(c->Read(buf, 8), -1);
+  EXPECT_FALSE(c->IsOpen());
+}
+
+TEST_F(PtyComm, ReceivedCharactersAreReportedOncePerArrivalOnTheMainThread) {
+  auto c = Make();
+  std::vector<std::int32_t> sizes;
+  std::atomic<bool> offMain{false};
+  const auto mainId = std::this_thread::get_id();
+  c->OnReceive = [&](TCustomCommX* sender, std::int32_t n) {
+    if (std::this_thread::get_id() != mainId || sender != c.get()) offMain = true;
+    sizes.push_back(n);
+  };
+  c->Open();
+  pty.Send("xyz");
+  ASSERT_TRUE(PumpUntil(main, [&] { return !sizes.empty(); }));
+  // The bytes stay unread: no further reports for them.
+  PumpFor(main, 300ms);
+  EXPECT_EQ(sizes, (std::vector<std::int32_t>{3}));
+  pty.Send("uvw");
+  ASSERT_TRUE(PumpUntil(main, [&] { return sizes.size() >= 2; }));
+  EXPECT_EQ(sizes.back(), 6);
+  EXPECT_FALSE(offMain);
+}
+
+TEST_F(PtyComm, SettingsApplyWhileOpen) {
+  auto c = Make();
+  c->Open();
+  c->SetBitRate(19200);
+  termios t{};
+  ASSERT_EQ(::tcgetattr(pty.Master(), &t), 0);
+  EXPECT_EQ(::cfgetospeed(&t), static_cast<speed_t>(B19200));
+  EXPECT_EQ(c->TransCharTime(), 1);
+  c->SetBitRate(12345);  // not a standard rate
+  EXPECT_EQ(c->Dcb().BaudRate, 12345u);
+
+  c->SetFlowCtrl(cfcRtsCts);
+  ASSERT_EQ(::tcgetattr(pty.Master(), &t), 0);
+  EXPECT_NE(t.c_cflag & CRTSCTS, 0u);
+
+  // A pseudo-terminal keeps 8 data bits: the setter says so and keeps the value it was given,
+  // while the line settings stay usable for the next setter.
+  try {
+    c->SetCharSize(7);
+    ADD_FAILURE() << "7 data bits accepted by a pty";
+  } catch (const ECommError& e) {
+    EXPECT_STREQ(e.what(), "通信ビット数の設定でエラーが発生しました");
+  }
+  EXPECT_EQ(c->CharSize(), 7);
+  EXPECT_NO_THROW(c->SetBitRate(9600));
+
+  try {
+    c->SetFlowCtrl(cfcDtrDsr);
+    ADD_FAILURE() << "DTR/DSR flow control accepted";
+  } catch (const ECommError& e) {
+    EXPECT_STREQ(e.what(), "通信フロー制御の設定で失敗しました");
+  }
+  try {
+    c->SetStopBit(csb1p5);  // only with 5 data bits
+    ADD_FAILURE() << "1.5 stop bits accepted with 8 data bits";
+  } catch (const ECommError& e) {
+    EXPECT_STREQ(e.what(), "通信ストップビット数の設定でエラーが発生しました");
+  }
+  EXPECT_NO_THROW(c->SetStopBit(csb2));
+  c->SetFlowCtrl(cfcXonXoff);
+  try {
+    c->SetXoffChar(0x11);  // same as XON
+    ADD_FAILURE() << "XOFF equal to XON accepted";
+  } catch (const ECommError& e) {
+    EXPECT_STREQ(e.what(), "Ｘｏｆｆ文字の設定でエラーが発生しました");
+  }
+  EXPECT_NO_THROW(c->SetRTS(true));  // no modem lines on a pty: nothing happens
+  EXPECT_NO_THROW(c->SetDTR(false));
+}
+
+TEST_F(PtyComm, ChangingPortNoWhileOpenMovesToTheOtherPort) {
+  TPtyPort& other = map.Add(8);
+  auto c = Make();
+  c->Open();
+  c->SetPortNo(8);
+  EXPECT_TRUE(c->IsOpen());
+  EXPECT_TRUE(c->SendString("hello"));
+  EXPECT_EQ(other.Receive(5), "hello");
+  EXPECT_TRUE(pty.Drain().empty());
+  // The first port was released.
+  auto again = Make(7);
+  EXPECT_NO_THROW(again->Open());
+}
+
+}  // namespace
+}  // namespace kx71::testing
