@@ -1,0 +1,268 @@
+// The serial port component on the Windows communications API, against the pseudo-terminal peer
+// that Wine maps as COM<kPort>. Assertions hold for Windows' documented behaviour; where Wine 8
+// behaves otherwise both outcomes are accepted and the comment says so.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <optional>
+
+#include "comm/CommX.h"
+#include "comm/plain_main_thread.h"
+#include "comm/port_discovery.h"
+#include "comm/win/win_dcb.h"
+#include "discovery/plain_comm_list.h"
+#include "protocol/exchange.h"
+#include "windows/wine_port.h"
+
+namespace kx71 {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using wine::kPort;
+using wine::PeerCommand;
+
+HANDLE NativeHandle(const TCustomCommX& comm) {
+  return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(comm.Handle()));
+}
+
+class CommXOnWine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    comm_.SetPortNo(kPort);
+    comm_.SetFlowCtrl(cfcNone);  // as the window's instance
+    // A test before this one may have hung the peer up; it offers a new line shortly after.
+    ASSERT_TRUE(OpenWithin(10s)) << "COM" << kPort
+                                 << " does not open: is scripts/test-windows' peer running?";
+  }
+
+  bool OpenWithin(std::chrono::milliseconds limit) {
+    const auto deadline = Clock::now() + limit;
+    for (;;) {
+      try {
+        comm_.Open();
+        return true;
+      } catch (const ECommError&) {
+        if (Clock::now() >= deadline) return false;
+        Sleep(50);
+      }
+    }
+  }
+
+  bool PumpUntil(const std::function<bool()>& pred) { return wine::PumpUntil(main_, pred); }
+
+  // Waits until every queued block has been handed to the driver.
+  bool Sent() {
+    return PumpUntil([&] { return comm_.PendingBytes() == 0 && comm_.PendingBlocks() == 0; });
+  }
+
+  Frame ReadFrame(int count) {
+    std::array<char, 512> buffer{};
+    const std::int32_t n = comm_.Read(buffer.data(), count);
+    return n > 0 ? Frame(buffer.data(), static_cast<std::size_t>(n)) : Frame();
+  }
+
+  TPlainMainThread main_;
+  TCommX comm_{main_};
+};
+
+TEST_F(CommXOnWine, OpenConfiguresTheDriverAndSettersApplyWhileOpen) {
+  ASSERT_NE(comm_.Handle(), INVALID_HANDLE_VALUE_U32);
+  const HANDLE h = NativeHandle(comm_);
+  DCB dcb{};
+  dcb.DCBlength = sizeof dcb;
+  ASSERT_TRUE(GetCommState(h, &dcb));
+  // What a pseudo-terminal can hold of the DCB (Wine rebuilds the rest from the terminal settings).
+  EXPECT_EQ(dcb.BaudRate, 9600u);
+  EXPECT_EQ(dcb.ByteSize, 8);
+  EXPECT_EQ(dcb.Parity, NOPARITY);
+  EXPECT_EQ(dcb.StopBits, ONESTOPBIT);
+  EXPECT_EQ(dcb.fOutX, 0u);
+  EXPECT_EQ(dcb.fInX, 0u);
+  EXPECT_EQ(dcb.fOutxCtsFlow, 0u);
+  EXPECT_EQ(comm_.Dcb().Flags, 0x1013u);
+  EXPECT_EQ(comm_.Dcb().XonLim, 512);
+  EXPECT_EQ(comm_.Dcb().XoffLim, 512);
+
+  COMMTIMEOUTS t{};
+  ASSERT_TRUE(GetCommTimeouts(h, &t));
+  EXPECT_EQ(t.ReadIntervalTimeout, MAXDWORD);
+  EXPECT_EQ(t.ReadTotalTimeoutMultiplier, 0u);
+  EXPECT_EQ(t.ReadTotalTimeoutConstant, 3000u);
+  EXPECT_EQ(t.WriteTotalTimeoutMultiplier, 0u);
+  EXPECT_EQ(t.WriteTotalTimeoutConstant, 3000u);
+
+  comm_.SetBitRate(19200);
+  comm_.SetFlowCtrl(cfcXonXoff);
+  comm_.SetTimeOutReceive(1234);
+  ASSERT_TRUE(GetCommState(h, &dcb));
+  EXPECT_EQ(dcb.BaudRate, 19200u);
+  EXPECT_EQ(dcb.fOutX, 1u);
+  EXPECT_EQ(dcb.fInX, 1u);
+  EXPECT_EQ(comm_.TransCharTime(), 1);
+  ASSERT_TRUE(GetCommTimeouts(h, &t));
+  EXPECT_EQ(t.ReadTotalTimeoutConstant, 1234u);
+
+  comm_.SetFlowCtrl(cfcNone);
+  ASSERT_TRUE(GetCommState(h, &dcb));
+  EXPECT_EQ(dcb.fOutX, 0u);
+}
+
+TEST_F(CommXOnWine, OpeningTwiceOrAMissingPortRaises) {
+  const std::uint32_t handle = comm_.Handle();
+  try {
+    comm_.Open();
+    FAIL() << "a second Open succeeded";
+  } catch (const ECommError& e) {
+    EXPECT_STREQ(e.what(), "ポートは、すでにオープンされています");
+  }
+  EXPECT_EQ(comm_.Handle(), handle);  // the open port is left as it was
+
+  TCommX other(main_);
+  other.SetPortNo(4321);  // mapped to nothing
+  try {
+    other.Open();
+    FAIL() << "COM4321 opened";
+  } catch (const ECommError& e) {
+    EXPECT_STREQ(e.what(), "ポートをオープンできませんでした");
+  }
+  EXPECT_EQ(other.Handle(), INVALID_HANDLE_VALUE_U32);
+}
+
+TEST_F(CommXOnWine, WritesARequestAndReadsTheWholeReply) {
+  ASSERT_TRUE(comm_.SendString(ReadRequest()));
+  const Frame reply = ReadFrame(kReadReplySize);
+  ASSERT_EQ(reply.size(), static_cast<std::size_t>(kReadReplySize));
+  EXPECT_EQ(static_cast<std::uint8_t>(reply[0]), kReadCommand);
+  EXPECT_TRUE(ReadReplyGood(reply));
+
+  // A reply that comes in two parts 300 ms apart still ends one read: the read was started on an
+  // empty queue, so it waits for all requested bytes or the total time-out.
+  ASSERT_TRUE(comm_.SendString(PeerCommand(peer::kSplit, 30) + ReadRequest()));
+  EXPECT_EQ(ReadFrame(kReadReplySize), reply);
+}
+
+TEST_F(CommXOnWine, EveryByteValuePassesUnchangedInBothDirections) {
+  comm_.SetBufLenTrans(48);  // several blocks per write, written in order
+  for (int half = 0; half < 2; ++half) {
+    Frame bytes;
+    for (int i = 0; i < 128; ++i) bytes.push_back(static_cast<char>(half * 128 + i));
+    ASSERT_TRUE(comm_.SendString(PeerCommand(peer::kEcho, 128)));
+    ASSERT_TRUE(comm_.Write(bytes.data(), static_cast<std::int32_t>(bytes.size())));
+    EXPECT_EQ(ReadFrame(128), bytes) << "half " << half;
+  }
+}
+
+TEST_F(CommXOnWine, ReadTimeOutIsNoFailure) {
+  comm_.SetTimeOutReceive(500);
+  std::array<char, kReadReplySize> buffer{};
+  const auto start = Clock::now();
+  // Windows completes a timed-out read with success and 0 bytes; Wine 8 with ERROR_TIMEOUT. The
+  // component reads both as "0 bytes arrived".
+  EXPECT_EQ(comm_.Read(buffer.data(), kReadReplySize), 0);
+  EXPECT_GE(Clock::now() - start, 400ms);  // it waited for the time-out, it did not fail at once
+
+  // Fewer bytes than asked for: those that came.
+  ASSERT_TRUE(comm_.SendString(PeerCommand(peer::kJunk, 5)));
+  ASSERT_TRUE(PumpUntil([&] { return comm_.InQueueCount() == 5; }));
+  EXPECT_EQ(ReadFrame(kReadReplySize), Frame("\x80\x81\x82\x83\x84"));
+}
+
+TEST_F(CommXOnWine, PurgeReceiveDiscardsStaleBytes) {
+  ASSERT_TRUE(comm_.SendString(PeerCommand(peer::kJunk, 17)));
+  ASSERT_TRUE(PumpUntil([&] { return comm_.InQueueCount() == 17; }));
+  comm_.PurgeReceive();
+  EXPECT_EQ(comm_.InQueueCount(), 0);
+  // The next exchange sees the unit's reply, none of the junk.
+  const std::optional<SettingsBlock> block = ReadBlock(comm_);
+  EXPECT_TRUE(block.has_value());
+}
+
+TEST_F(CommXOnWine, OpenDiscardsBytesThatCameWhileClosed) {
+  // The peer sends 17 bytes 500 ms from now, when the port is closed.
+  ASSERT_TRUE(comm_.SendString(PeerCommand(peer::kLateJunk, 50)));
+  ASSERT_TRUE(Sent());
+  comm_.Close();
+
+  // Watch them arrive through a handle of our own that neither configures nor purges.
+  const std::string name = "\\\\.\\COM" + std::to_string(kPort);
+  const HANDLE h =
+      CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  const bool queued = PumpUntil([&] {
+    DWORD errors = 0;
+    COMSTAT stat{};
+    return ClearCommError(h, &errors, &stat) && stat.cbInQue == static_cast<DWORD>(peer::kLateJunkCount);
+  });
+  CloseHandle(h);
+  ASSERT_TRUE(queued);
+
+  ASSERT_TRUE(OpenWithin(5s));
+  EXPECT_EQ(comm_.InQueueCount(), 0);
+}
+
+TEST_F(CommXOnWine, ExchangesWithTheSimulatedUnit) {
+  const std::optional<SettingsBlock> before = ReadBlock(comm_);
+  ASSERT_TRUE(before.has_value());
+
+  SettingsBlock changed = *before;
+  changed[13] = static_cast<std::uint8_t>(changed[13] == 8 ? 9 : 8);  // the overtake count
+  changed[15] = 74;
+  EXPECT_TRUE(WriteBlock(comm_, changed));
+  EXPECT_EQ(ReadBlock(comm_), changed);
+
+  // A request whose checksum is wrong is refused by the unit (its reply ends in NAK).
+  Frame bad = WriteRequest(changed);
+  bad.back() = static_cast<char>(bad.back() + 1);
+  Frame reply;
+  EXPECT_EQ(Transact(comm_, bad, kWriteReplySize, reply), kWriteReplySize);
+  EXPECT_FALSE(WriteReplyGood(reply));
+
+  EXPECT_TRUE(WriteBlock(comm_, *before));  // leave the unit as found
+}
+
+TEST_F(CommXOnWine, PeerHangingUpFailsTheReadAndTheComponentRecovers) {
+  // The peer closes the line and offers a new one a second later.
+  ASSERT_TRUE(comm_.SendString(PeerCommand(peer::kHangUp, 100)));
+  ASSERT_TRUE(Sent());
+  std::array<char, kReadReplySize> buffer{};
+  // Wine fails the read with ERROR_BROKEN_PIPE; on Windows a device that has gone fails it too.
+  EXPECT_EQ(comm_.Read(buffer.data(), kReadReplySize), -1);
+  EXPECT_EQ(comm_.InQueueCount(), 0);
+
+  // The transmit worker survives a failing write and goes on with the next block.
+  ASSERT_TRUE(comm_.SendString(ReadRequest()));
+  ASSERT_TRUE(Sent());
+  ASSERT_TRUE(comm_.SendString(ReadRequest()));
+  ASSERT_TRUE(Sent());
+
+  comm_.Close();
+  EXPECT_EQ(comm_.Handle(), INVALID_HANDLE_VALUE_U32);
+  ASSERT_TRUE(OpenWithin(10s));
+  EXPECT_TRUE(ReadBlock(comm_).has_value());
+}
+
+TEST(PortDiscoveryOnWine, TheRegistryListsTheMappedPort) {
+  const std::optional<std::vector<std::string>> names = ListPortNames();
+  ASSERT_TRUE(names.has_value());
+  const std::string mine = "COM" + std::to_string(kPort);
+  // Other ports may be listed too (Wine maps the machine's /dev/ttyS* as well).
+  EXPECT_NE(std::find(names->begin(), names->end(), mine), names->end());
+
+  test::PlainCommList list;
+  list.items = {"OFF", mine};
+  list.selected = 1;
+  RefreshCommList(list);
+  ASSERT_FALSE(list.items.empty());
+  EXPECT_EQ(list.items[0], "OFF");
+  EXPECT_EQ(list.SelectedText(), mine);  // still there, so still selected
+  for (std::size_t i = 2; i < list.items.size(); ++i)
+    EXPECT_LE(ComparePortNumbers(list.items[i - 1], list.items[i]), 0)
+        << list.items[i - 1] << " " << list.items[i];
+}
+
+}  // namespace
+}  // namespace kx71
