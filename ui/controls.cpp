@@ -102,6 +102,12 @@ QRadioButton* MakeOption(QWidget* parent, const char* name, const QString& capti
                          int h) {
   auto* option = Named(new QRadioButton(caption, parent), name, x, y, w, h);
   Fill(option, FaceColour());
+  // Tab enters a group at its selected option only; the arrow keys move within the group.
+  auto tabStopWhenSelected = [option](bool selected) {
+    option->setFocusPolicy(selected ? Qt::StrongFocus : Qt::ClickFocus);
+  };
+  tabStopWhenSelected(false);
+  QObject::connect(option, &QRadioButton::toggled, option, tabStopWhenSelected);
   return option;
 }
 
