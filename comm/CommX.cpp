@@ -52,7 +52,9 @@ constexpr std::uint32_t FlowFlagWord(TCommFlowCtrls flow) {
 }
 
 // One character's time in ms plus one, or -1 for a rate below 10 bit/s.
-std::int32_t CharTimeFor(std::int32_t bitRate) { return bitRate >= 10 ? 1000 / (bitRate / 10) + 1 : -1; }
+std::int32_t CharTimeFor(std::int32_t bitRate) {
+  return bitRate >= 10 ? 1000 / (bitRate / 10) + 1 : -1;
+}
 
 }  // namespace
 
@@ -62,7 +64,8 @@ TCustomCommX::TCustomCommX(TMainThread& mainThread, TCommXEnvironment environmen
     : mainThread_(mainThread),
       env_(std::move(environment)),
       notifier_(std::make_unique<TCommNotifier>(
-          mainThread, [this](const TCommReport& report, std::uint64_t session) { WndProc(report, session); })),
+          mainThread,
+          [this](const TCommReport& report, std::uint64_t session) { WndProc(report, session); })),
       shared_(std::make_unique<TTransShared>()) {
   if (!env_.openDevice) env_.openDevice = OpenSerialDevice;
 }
@@ -72,7 +75,9 @@ TCustomCommX::~TCustomCommX() {
   notifier_.reset();  // reports still on their way now find no component
 }
 
-bool TCustomCommX::IsOpen() const { return device_ != nullptr; }
+bool TCustomCommX::IsOpen() const {
+  return device_ != nullptr;
+}
 
 void TCustomCommX::Pause(std::int32_t ms) {
   if (env_.pause)
@@ -263,7 +268,9 @@ void TCustomCommX::PurgeReceive() {
   ++readGeneration_;
 }
 
-std::int32_t TCustomCommX::InQueueCount() { return IsOpen() ? device_->ClearErrors().inQueue : 0; }
+std::int32_t TCustomCommX::InQueueCount() {
+  return IsOpen() ? device_->ClearErrors().inQueue : 0;
+}
 
 void TCustomCommX::SetRTS(bool on) {
   if (IsOpen()) device_->Escape(on ? TEscape::SetRts : TEscape::ClrRts);
@@ -368,7 +375,9 @@ void TCustomCommX::ApplyXoffChar() {
 
 // --- properties
 
-std::int32_t TCustomCommX::PortNo() const { return portNo_; }
+std::int32_t TCustomCommX::PortNo() const {
+  return portNo_;
+}
 void TCustomCommX::SetPortNo(std::int32_t v) {
   portNo_ = v;
   if (IsOpen()) {
@@ -377,67 +386,89 @@ void TCustomCommX::SetPortNo(std::int32_t v) {
   }
 }
 
-std::int32_t TCustomCommX::BitRate() const { return bitRate_; }
+std::int32_t TCustomCommX::BitRate() const {
+  return bitRate_;
+}
 void TCustomCommX::SetBitRate(std::int32_t v) {
   bitRate_ = v;
   if (IsOpen()) ApplyBitRate();
 }
 
-std::int32_t TCustomCommX::CharSize() const { return charSize_; }
+std::int32_t TCustomCommX::CharSize() const {
+  return charSize_;
+}
 void TCustomCommX::SetCharSize(std::int32_t v) {
   charSize_ = v;
   if (IsOpen()) ApplyCharSize();
 }
 
-TCommParityBits TCustomCommX::ParityBit() const { return parityBit_; }
+TCommParityBits TCustomCommX::ParityBit() const {
+  return parityBit_;
+}
 void TCustomCommX::SetParityBit(TCommParityBits v) {
   parityBit_ = v;
   if (IsOpen()) ApplyParityBit();
 }
 
-TCommStopBits TCustomCommX::StopBit() const { return stopBit_; }
+TCommStopBits TCustomCommX::StopBit() const {
+  return stopBit_;
+}
 void TCustomCommX::SetStopBit(TCommStopBits v) {
   stopBit_ = v;
   if (IsOpen()) ApplyStopBit();
 }
 
-TCommFlowCtrls TCustomCommX::FlowCtrl() const { return flowCtrl_; }
+TCommFlowCtrls TCustomCommX::FlowCtrl() const {
+  return flowCtrl_;
+}
 void TCustomCommX::SetFlowCtrl(TCommFlowCtrls v) {
   flowCtrl_ = v;
   if (IsOpen()) ApplyFlowCtrl();
 }
 
-std::int32_t TCustomCommX::TimeOutTrans() const { return timeOutTrans_; }
+std::int32_t TCustomCommX::TimeOutTrans() const {
+  return timeOutTrans_;
+}
 void TCustomCommX::SetTimeOutTrans(std::int32_t v) {
   timeOutTrans_ = v;
   if (IsOpen()) ApplyTimeouts();
 }
 
-std::int32_t TCustomCommX::TimeOutReceive() const { return timeOutReceive_; }
+std::int32_t TCustomCommX::TimeOutReceive() const {
+  return timeOutReceive_;
+}
 void TCustomCommX::SetTimeOutReceive(std::int32_t v) {
   timeOutReceive_ = v;
   if (IsOpen()) ApplyTimeouts();
 }
 
-char TCustomCommX::XonChar() const { return xonChar_; }
+char TCustomCommX::XonChar() const {
+  return xonChar_;
+}
 void TCustomCommX::SetXonChar(char v) {
   xonChar_ = v;
   if (IsOpen()) ApplyXonChar();
 }
 
-char TCustomCommX::XoffChar() const { return xoffChar_; }
+char TCustomCommX::XoffChar() const {
+  return xoffChar_;
+}
 void TCustomCommX::SetXoffChar(char v) {
   xoffChar_ = v;
   if (IsOpen()) ApplyXoffChar();
 }
 
-std::int32_t TCustomCommX::BufLenTrans() const { return bufLenTrans_; }
+std::int32_t TCustomCommX::BufLenTrans() const {
+  return bufLenTrans_;
+}
 void TCustomCommX::SetBufLenTrans(std::int32_t v) {
   bufLenTrans_ = v;
   if (IsOpen()) ApplyBufferSizes();
 }
 
-std::int32_t TCustomCommX::BufLenReceive() const { return bufLenReceive_; }
+std::int32_t TCustomCommX::BufLenReceive() const {
+  return bufLenReceive_;
+}
 void TCustomCommX::SetBufLenReceive(std::int32_t v) {
   bufLenReceive_ = v;
   if (IsOpen()) {
@@ -446,9 +477,13 @@ void TCustomCommX::SetBufLenReceive(std::int32_t v) {
   }
 }
 
-std::uint32_t TCustomCommX::Handle() const { return IsOpen() ? device_->NativeHandle() : INVALID_HANDLE_VALUE_U32; }
+std::uint32_t TCustomCommX::Handle() const {
+  return IsOpen() ? device_->NativeHandle() : INVALID_HANDLE_VALUE_U32;
+}
 
-std::int32_t TCustomCommX::TransCharTime() const { return trans_ ? trans_->CharTime.load() : -1; }
+std::int32_t TCustomCommX::TransCharTime() const {
+  return trans_ ? trans_->CharTime.load() : -1;
+}
 
 std::int32_t TCustomCommX::PendingBytes() {
   std::lock_guard lock(shared_->countLock);

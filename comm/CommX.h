@@ -100,8 +100,8 @@ class TCustomCommX : public TExchangePort {
 
   // The state behind the properties, for diagnostics and tests.
   const TCommDcb& Dcb() const { return dcb_; }  // the line settings last applied
-  std::int32_t TransCharTime() const;            // the transmit worker's CharTime; -1 without one
-  std::int32_t PendingBytes();                   // queued for sending and not yet handled
+  std::int32_t TransCharTime() const;           // the transmit worker's CharTime; -1 without one
+  std::int32_t PendingBytes();                  // queued for sending and not yet handled
   std::int32_t PendingBlocks();
 
  private:

@@ -14,7 +14,8 @@ TCommNotifier::~TCommNotifier() {
   WakeSenders();
 }
 
-void TCommNotifier::Queue(std::vector<TCommReport> reports, std::uint64_t session, std::shared_ptr<bool> done) {
+void TCommNotifier::Queue(std::vector<TCommReport> reports, std::uint64_t session,
+                          std::shared_ptr<bool> done) {
   // The task holds the state, not the notifier: it may run after the notifier has gone.
   mainThread_.Post([state = state_, reports = std::move(reports), session, done = std::move(done)] {
     struct MarkDone {  // also when a handler throws, so the sender is not left waiting
@@ -36,7 +37,8 @@ void TCommNotifier::Post(std::vector<TCommReport> reports, std::uint64_t session
   Queue(std::move(reports), session, nullptr);
 }
 
-bool TCommNotifier::Send(std::vector<TCommReport> reports, std::uint64_t session, const std::atomic<bool>& giveUp) {
+bool TCommNotifier::Send(std::vector<TCommReport> reports, std::uint64_t session,
+                         const std::atomic<bool>& giveUp) {
   auto done = std::make_shared<bool>(false);
   Queue(std::move(reports), session, done);
   std::unique_lock lock(state_->lock);

@@ -19,7 +19,9 @@ TCommTransThread::~TCommTransThread() {
   Join();
 }
 
-void TCommTransThread::Start() { thread_ = std::thread(&TCommTransThread::Execute, this); }
+void TCommTransThread::Start() {
+  thread_ = std::thread(&TCommTransThread::Execute, this);
+}
 
 bool TCommTransThread::PostBlock(std::vector<std::uint8_t> block) {
   try {
@@ -133,7 +135,9 @@ TCommReceiveThread::~TCommReceiveThread() {
   Join();
 }
 
-void TCommReceiveThread::Start() { thread_ = std::thread(&TCommReceiveThread::Execute, this); }
+void TCommReceiveThread::Start() {
+  thread_ = std::thread(&TCommReceiveThread::Execute, this);
+}
 
 void TCommReceiveThread::Terminate() {
   terminated_ = true;

@@ -19,15 +19,16 @@ namespace kx71 {
 
 // What Write, PurgeTrans and the transmit worker share. No thread holds both locks at once.
 struct TTransShared {
-  std::mutex portLock;   // around each write start and each transmit purge
-  std::mutex countLock;  // around the two counters
+  std::mutex portLock;             // around each write start and each transmit purge
+  std::mutex countLock;            // around the two counters
   std::int32_t pendingBytes = 0;   // queued and not yet handled
   std::int32_t pendingBlocks = 0;  // queued and not yet handled
 };
 
 class TCommTransThread {
  public:
-  TCommTransThread(TSerialDevice& device, TTransShared& shared, TCommNotifier& notifier, std::uint64_t session);
+  TCommTransThread(TSerialDevice& device, TTransShared& shared, TCommNotifier& notifier,
+                   std::uint64_t session);
   ~TCommTransThread();  // terminates and joins
   TCommTransThread(const TCommTransThread&) = delete;
   TCommTransThread& operator=(const TCommTransThread&) = delete;

@@ -79,12 +79,14 @@ tcflag_t SpeedCode(std::uint32_t rate) {
   static constexpr struct {
     std::uint32_t rate;
     tcflag_t code;
-  } kCodes[] = {{50, B50},         {75, B75},           {110, B110},         {134, B134},         {150, B150},
-                {200, B200},       {300, B300},         {600, B600},         {1200, B1200},       {1800, B1800},
-                {2400, B2400},     {4800, B4800},       {9600, B9600},       {19200, B19200},     {38400, B38400},
-                {57600, B57600},   {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
-                {576000, B576000}, {921600, B921600},   {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000},
-                {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000}};
+  } kCodes[] = {{50, B50},           {75, B75},           {110, B110},         {134, B134},
+                {150, B150},         {200, B200},         {300, B300},         {600, B600},
+                {1200, B1200},       {1800, B1800},       {2400, B2400},       {4800, B4800},
+                {9600, B9600},       {19200, B19200},     {38400, B38400},     {57600, B57600},
+                {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+                {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000},
+                {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
+                {3500000, B3500000}, {4000000, B4000000}};
   for (const auto& c : kCodes)
     if (c.rate == rate) return c.code;
   return BOTHER;
@@ -101,7 +103,9 @@ struct LineBits {
 constexpr tcflag_t kCflagMask = CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS;
 constexpr tcflag_t kIflagMask = IXON | IXOFF;
 
-LineBits BitsOf(const termios2& t) { return {t.c_ospeed, t.c_cflag & kCflagMask, t.c_iflag & kIflagMask}; }
+LineBits BitsOf(const termios2& t) {
+  return {t.c_ospeed, t.c_cflag & kCflagMask, t.c_iflag & kIflagMask};
+}
 
 // Whether the driver kept a requested rate, allowing the small error a divisor brings.
 bool SpeedClose(speed_t want, speed_t got) {
@@ -139,7 +143,10 @@ class TPosixSerialDevice final : public TSerialDevice {
     if (IoctlRetry(fd_, TCSETS2, &t) != 0) return false;
     if (IoctlRetry(fd_, TCGETS2, &t) != 0) return false;
     dcb_.BaudRate = t.c_ospeed;
-    dcb_.ByteSize = (t.c_cflag & CSIZE) == CS5 ? 5 : (t.c_cflag & CSIZE) == CS6 ? 6 : (t.c_cflag & CSIZE) == CS7 ? 7 : 8;
+    dcb_.ByteSize = (t.c_cflag & CSIZE) == CS5   ? 5
+                    : (t.c_cflag & CSIZE) == CS6 ? 6
+                    : (t.c_cflag & CSIZE) == CS7 ? 7
+                                                 : 8;
     dcb_.Parity = (t.c_cflag & PARENB) == 0 ? 0 : (t.c_cflag & PARODD) ? 1 : 2;
     dcb_.StopBits = (t.c_cflag & CSTOPB) ? 2 : 0;
     dcb_.Flags = kDcbBinary | kDcbDtrEnable | kDcbRtsEnable | ((t.c_cflag & CRTSCTS) ? kDcbOutxCtsFlow : 0);
@@ -177,7 +184,8 @@ class TPosixSerialDevice final : public TSerialDevice {
   bool SetState(const TCommDcb& dcb) override {
     // Rejected as the Windows driver rejects them; DTR/DSR flow has no Linux counterpart.
     if (dcb.BaudRate == 0 || dcb.ByteSize < 5 || dcb.ByteSize > 8 || dcb.Parity > 2) return false;
-    if (dcb.StopBits > 2 || (dcb.StopBits == 1 && dcb.ByteSize != 5) || (dcb.StopBits == 2 && dcb.ByteSize == 5))
+    if (dcb.StopBits > 2 || (dcb.StopBits == 1 && dcb.ByteSize != 5) ||
+        (dcb.StopBits == 2 && dcb.ByteSize == 5))
       return false;
     if ((dcb.Flags & kDcbOutxDsrFlow) || (dcb.Flags & kDcbDtrControlMask) == kDcbDtrHandshake) return false;
     const bool xonXoff = (dcb.Flags & (kDcbOutX | kDcbInX)) != 0;
@@ -205,7 +213,8 @@ class TPosixSerialDevice final : public TSerialDevice {
     termios2 got{};
     const LineBits want = BitsOf(t);
     if (IoctlRetry(fd_, TCSETS2, &t) != 0 || IoctlRetry(fd_, TCGETS2, &got) != 0 ||
-        !SpeedClose(want.speed, got.c_ospeed) || BitsOf(got).cflag != want.cflag || BitsOf(got).iflag != want.iflag) {
+        !SpeedClose(want.speed, got.c_ospeed) || BitsOf(got).cflag != want.cflag ||
+        BitsOf(got).iflag != want.iflag) {
       IoctlRetry(fd_, TCSETS2, &old);
       return false;
     }
@@ -282,8 +291,13 @@ class TPosixSerialDevice final : public TSerialDevice {
     int r;
     do r = ::poll(&p, 1, std::min(waitMs, MsUntil(readDeadline_)));
     while (r < 0 && errno == EINTR);
-    if (r > 0 && (p.revents & (POLLERR | POLLNVAL)) && !(p.revents & POLLIN)) return {TIoState::Failed, readGot_};
-    return ContinueRead();
+    const std::int32_t before = readGot_;
+    const TIoResult result = ContinueRead();
+    // A hung-up line stays "ready" with nothing to read: the read has failed rather than waiting.
+    if (result.state == TIoState::Pending && r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) &&
+        readGot_ == before)
+      return {TIoState::Failed, readGot_};
+    return result;
   }
 
   TIoResult BeginWrite(const void* data, std::int32_t count) override {
@@ -349,8 +363,8 @@ class TPosixSerialDevice final : public TSerialDevice {
     std::uint32_t mask = 0;
     if (now.brk != breakBase_) mask |= kEvBreak;
     breakBase_ = now.brk;
-    if (now.overrun != errorBase_.overrun || now.parity != errorBase_.parity || now.frame != errorBase_.frame ||
-        now.buf_overrun != errorBase_.buf_overrun)
+    if (now.overrun != errorBase_.overrun || now.parity != errorBase_.parity ||
+        now.frame != errorBase_.frame || now.buf_overrun != errorBase_.buf_overrun)
       mask |= kEvErr;
     return mask;
   }
@@ -380,7 +394,8 @@ class TPosixSerialDevice final : public TSerialDevice {
   // Writes as much as the tty takes now; false on a failure other than a full buffer.
   bool WriteSome() {
     while (writeDone_ < writeCount_) {
-      const ssize_t n = ::write(fd_, writeData_ + writeDone_, static_cast<std::size_t>(writeCount_ - writeDone_));
+      const ssize_t n =
+          ::write(fd_, writeData_ + writeDone_, static_cast<std::size_t>(writeCount_ - writeDone_));
       if (n > 0) {
         writeDone_ += static_cast<std::int32_t>(n);
       } else if (n < 0 && errno == EINTR) {

@@ -1,16 +1,28 @@
 // Shared by the component's tests: a main thread to pump, and waits on conditions.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "comm/CommX.h"
 #include "comm/plain_main_thread.h"
 
 namespace kx71::testing {
+
+// A main thread that also counts what was posted to it.
+class TCountingMainThread : public TPlainMainThread {
+ public:
+  void Post(std::function<void()> task) override {
+    ++posted;
+    TPlainMainThread::Post(std::move(task));
+  }
+  std::atomic<int> posted{0};
+};
 
 // Pumps the main thread's queue until `pred` holds or `timeout` passes; the final value of `pred`.
 inline bool PumpUntil(TMainThread& main, const std::function<bool()>& pred,
@@ -26,7 +38,8 @@ inline bool PumpUntil(TMainThread& main, const std::function<bool()>& pred,
 
 // Pumps for a while: used only to give something that must NOT happen a chance to happen.
 inline void PumpFor(TMainThread& main, std::chrono::milliseconds span) {
-  PumpUntil(main, [] { return false; }, span);
+  PumpUntil(
+      main, [] { return false; }, span);
 }
 
 // Records the component's fixed pauses instead of sleeping them.

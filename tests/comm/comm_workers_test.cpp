@@ -45,9 +45,9 @@ void ExpectOneTurnAroundTheBatch(TFakeLine& line, TFakeClock::time_point sent, T
   EXPECT_EQ(line.Written(), "aaaabbbbcccc");
   EXPECT_EQ(changes[0].fn, on);
   EXPECT_EQ(changes[1].fn, off);
-  EXPECT_GE(changes[0].at - sent, 50ms);               // the turn delay before the line is turned
-  EXPECT_GE(writes[0].begun - changes[0].at, 2ms);     // one character time before the first write
-  EXPECT_GE(changes[1].at - writes[2].ended, 2ms);     // and after the last one has completed
+  EXPECT_GE(changes[0].at - sent, 50ms);            // the turn delay before the line is turned
+  EXPECT_GE(writes[0].begun - changes[0].at, 2ms);  // one character time before the first write
+  EXPECT_GE(changes[1].at - writes[2].ended, 2ms);  // and after the last one has completed
 }
 
 TEST_F(HalfDuplex, HighRaisesRtsOnceAroundABatch) {

@@ -17,16 +17,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A main thread that also counts what was posted to it.
-class TCountingMainThread : public TPlainMainThread {
- public:
-  void Post(std::function<void()> task) override {
-    ++posted;
-    TPlainMainThread::Post(std::move(task));
-  }
-  std::atomic<int> posted{0};
-};
-
 class FakeComm : public ::testing::Test {
  protected:
   std::unique_ptr<TCommX> Make() {

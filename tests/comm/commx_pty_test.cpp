@@ -42,7 +42,7 @@ class PtyComm : public ::testing::Test {
     return buf;
   }
 
-  TPlainMainThread main;
+  TCountingMainThread main;
   TPtyDeviceMap map;
   TPtyPort& pty = map.Add(7);
   TPauseLog pauses;
@@ -233,6 +233,30 @@ TEST_F(PtyComm, ReceivedCharactersAreReportedOncePerArrivalOnTheMainThread) {
   ASSERT_TRUE(PumpUntil(main, [&] { return sizes.size() >= 2; }));
   EXPECT_EQ(sizes.back(), 6);
   EXPECT_FALSE(offMain);
+}
+
+TEST_F(PtyComm, AHungUpLineFailsReadsWithoutSpinning) {
+  auto c = Make();
+  c->SetTimeOutReceive(20000);
+  int received = 0;
+  c->OnReceive = [&](TCustomCommX*, std::int32_t) { ++received; };
+  c->Open();
+  pty.Send("ab");
+  ASSERT_TRUE(PumpUntil(main, [&] { return received == 1; }));
+  EXPECT_EQ(Read(*c, 2), "ab");
+
+  pty.HangUp();
+  const auto t0 = Clock::now();
+  char buf[8];
+  EXPECT_EQ(c->Read(buf, 8), -1);
+  EXPECT_LT(Clock::now() - t0, 15s);
+  PumpFor(main, 100ms);
+  const int posted = main.posted;
+  PumpFor(main, 300ms);  // the receive worker does not keep reporting the dead line
+  EXPECT_LE(main.posted - posted, 1);
+  EXPECT_TRUE(c->SendString("into the void"));
+  c->Close();
+  EXPECT_FALSE(c->IsOpen());
 }
 
 TEST_F(PtyComm, SettingsApplyWhileOpen) {

@@ -101,9 +101,8 @@ class TFakeDevice final : public TSerialDevice {
 
   TIoResult PollRead(int waitMs) override {
     auto lock = Use();
-    line_->changed_.wait_for(lock, std::chrono::milliseconds(waitMs), [&] {
-      return !line_->rx_.empty() || line_->rxAbort_ != readAbort_;
-    });
+    line_->changed_.wait_for(lock, std::chrono::milliseconds(waitMs),
+                             [&] { return !line_->rx_.empty() || line_->rxAbort_ != readAbort_; });
     if (line_->rxAbort_ != readAbort_) return {TIoState::Failed, readGot_};
     const auto n = std::min<std::size_t>(line_->rx_.size(), static_cast<std::size_t>(readCount_ - readGot_));
     std::memcpy(readBuffer_ + readGot_, line_->rx_.data(), n);
@@ -151,7 +150,8 @@ class TFakeDevice final : public TSerialDevice {
 
   std::uint32_t WaitEvent() override {
     auto lock = Use();
-    line_->changed_.wait(lock, [&] { return (line_->pendingEvents_ & line_->eventMask_) != 0 || line_->eventWake_; });
+    line_->changed_.wait(
+        lock, [&] { return (line_->pendingEvents_ & line_->eventMask_) != 0 || line_->eventWake_; });
     const std::uint32_t mask = line_->pendingEvents_ & line_->eventMask_;
     line_->pendingEvents_ = 0;
     line_->eventWake_ = false;
@@ -190,7 +190,9 @@ class TFakeDevice final : public TSerialDevice {
   std::uint64_t writeAbort_ = 0;
 };
 
-void TFakeLine::Deliver(const std::string& bytes) { Event(0, false, bytes); }
+void TFakeLine::Deliver(const std::string& bytes) {
+  Event(0, false, bytes);
+}
 
 void TFakeLine::Event(std::int32_t errors, bool brk, const std::string& bytes) {
   std::lock_guard lock(lock_);

@@ -51,14 +51,15 @@ class TFakeLine {
   std::int32_t WriteTimeout();
   std::int32_t InQueue();
   std::uint32_t EventMask();
-  int Opens();           // devices handed out
-  int OpenDevices();     // devices not yet destroyed
+  int Opens();        // devices handed out
+  int OpenDevices();  // devices not yet destroyed
   std::vector<std::uint32_t> Purges();
   // Whether a device call was made while the device was being destroyed or after (never should).
   bool UsedAfterClose();
 
   // Waits until `pred` holds (checked whenever the fake changes, and every 10 ms), or `timeout`.
-  bool WaitFor(const std::function<bool()>& pred, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+  bool WaitFor(const std::function<bool()>& pred,
+               std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
   // --- failures
   void FailOpen(bool on);

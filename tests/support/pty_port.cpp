@@ -14,7 +14,9 @@
 namespace kx71::testing {
 
 namespace {
-[[noreturn]] void Fail(const char* what) { throw std::system_error(errno, std::generic_category(), what); }
+[[noreturn]] void Fail(const char* what) {
+  throw std::system_error(errno, std::generic_category(), what);
+}
 }  // namespace
 
 TPtyPort::TPtyPort(std::int32_t portNo, const std::filesystem::path& mapDir) : portNo_(portNo) {
@@ -32,7 +34,12 @@ TPtyPort::TPtyPort(std::int32_t portNo, const std::filesystem::path& mapDir) : p
 
 TPtyPort::~TPtyPort() {
   ::close(slave_);
+  if (master_ >= 0) ::close(master_);
+}
+
+void TPtyPort::HangUp() {
   ::close(master_);
+  master_ = -1;
 }
 
 void TPtyPort::Send(std::string_view bytes) {
@@ -55,7 +62,8 @@ std::string TPtyPort::Receive(std::size_t n, std::chrono::milliseconds timeout) 
   while (out.size() < n) {
     out += Drain();
     if (out.size() >= n) break;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) break;
     pollfd p{master_, POLLIN, 0};
     ::poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 100)));

@@ -30,6 +30,8 @@ class TPtyPort {
   std::string Receive(std::size_t n, std::chrono::milliseconds timeout = std::chrono::seconds(10));
   // Everything the port has sent so far, without waiting.
   std::string Drain();
+  // Closes the far end, as when a USB adapter is pulled: the port sees a hang-up.
+  void HangUp();
 
  private:
   std::int32_t portNo_;
