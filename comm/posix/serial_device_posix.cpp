@@ -218,14 +218,20 @@ class TPosixSerialDevice final : public TSerialDevice {
       IoctlRetry(fd_, TCSETS2, &old);
       return false;
     }
+    std::uint32_t before;
     {
       std::lock_guard lock(stateLock_);
+      before = linesSet_ ? dcb_.Flags : ~dcb.Flags;
       dcb_ = dcb;
+      linesSet_ = true;
     }
     rtsHandshake_ = rtsCts;
-    // Lines that are not under handshake follow their control mode, as SetCommState sets them.
-    SetModemLine(TIOCM_DTR, (dcb.Flags & kDcbDtrControlMask) == kDcbDtrEnable);
-    if (!rtsCts) SetModemLine(TIOCM_RTS, (dcb.Flags & kDcbRtsControlMask) == kDcbRtsEnable);
+    // A line not under handshake is set by its control mode when that mode changes (as the Windows
+    // driver does), so a line the program set by hand keeps its level across other settings.
+    if ((before ^ dcb.Flags) & kDcbDtrControlMask)
+      SetModemLine(TIOCM_DTR, (dcb.Flags & kDcbDtrControlMask) == kDcbDtrEnable);
+    if (!rtsCts && ((before ^ dcb.Flags) & kDcbRtsControlMask))
+      SetModemLine(TIOCM_RTS, (dcb.Flags & kDcbRtsControlMask) == kDcbRtsEnable);
     return true;
   }
 
@@ -417,6 +423,7 @@ class TPosixSerialDevice final : public TSerialDevice {
 
   std::mutex stateLock_;  // dcb_ and the counter bases
   TCommDcb dcb_;
+  bool linesSet_ = false;  // whether a SetState has set the modem lines yet
   serial_icounter_struct errorBase_{};
   int breakBase_ = 0;
   std::atomic<bool> rtsHandshake_{false};

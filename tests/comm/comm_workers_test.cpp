@@ -23,10 +23,14 @@ class HalfDuplex : public ::testing::Test {
     c->Open();  // 9600 bit/s: CharTime 2 ms
   }
 
-  // Sends three blocks in one Write and waits until the worker has finished the batch.
+  // Sends three blocks in one Write and waits until the worker has finished the batch. Writes are
+  // held until Write has returned, so all three blocks are queued before the first write ends,
+  // however the threads are scheduled.
   void SendBatch(std::size_t turnsBefore) {
+    line->StallWrites(true);
     sent = TFakeClock::now();
     ASSERT_TRUE(c->SendString("aaaabbbbcccc"));
+    line->StallWrites(false);
     ASSERT_TRUE(line->WaitFor([&] { return line->LineChanges().size() == turnsBefore + 2; }));
   }
 
