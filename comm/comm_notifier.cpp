@@ -28,8 +28,11 @@ void TCommNotifier::Queue(std::vector<TCommReport> reports, std::uint64_t sessio
         s.handled.notify_all();
       }
     } mark{*state, done.get()};
-    for (const TCommReport& r : reports)
-      if (state->handler) state->handler(r, session);
+    for (const TCommReport& r : reports) {
+      // A copy: an event handler may destroy the component, and with it the notifier's handler.
+      const THandler handler = state->handler;
+      if (handler) handler(r, session);
+    }
   });
 }
 

@@ -371,6 +371,23 @@ TEST_F(FakeComm, ReportsArrivingAfterTheComponentIsGoneDoNothing) {
   EXPECT_EQ(line->OpenDevices(), 0);
 }
 
+TEST_F(FakeComm, AnEventHandlerMayCloseOrDestroyTheComponent) {
+  // The receive worker waits for the very report whose handler closes the port.
+  auto c = Make();
+  c->OnReceive = [](TCustomCommX* sender, std::int32_t) { sender->Close(); };
+  c->Open();
+  line->Deliver("a");
+  ASSERT_TRUE(PumpUntil(main, [&] { return !c->IsOpen(); }));
+
+  c->Open();
+  c->OnError = [&](TCustomCommX*, std::int32_t) { c.reset(); };
+  c->OnReceive = [](TCustomCommX*, std::int32_t) { ADD_FAILURE() << "event after destruction"; };
+  line->Event(kCeFrame, false, "b");
+  ASSERT_TRUE(PumpUntil(main, [&] { return c == nullptr; }));
+  PumpFor(main, 50ms);
+  EXPECT_EQ(line->OpenDevices(), 0);
+}
+
 TEST_F(FakeComm, CloseLowersDtrAndRtsThenReleasesTheDevice) {
   auto c = Make();
   c->SetFlowCtrl(cfcNone);
