@@ -165,7 +165,7 @@ class TWinSerialDevice final : public TSerialDevice {
     if (!event_.pending) {
       event_.Reset();
       eventMask_ = 0;
-      if (WaitCommEvent(handle_, &eventMask_, &event_.ov)) return eventMask_;
+      if (WaitCommEvent(handle_, &eventMask_, &event_.ov)) return eventMask_ != 0 ? eventMask_ : RetryLater();
       if (GetLastError() != ERROR_IO_PENDING) return RetryLater();
       event_.pending = true;
     }

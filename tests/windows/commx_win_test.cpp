@@ -15,59 +15,17 @@
 #include "comm/win/win_dcb.h"
 #include "discovery/plain_comm_list.h"
 #include "protocol/exchange.h"
-#include "windows/wine_port.h"
+#include "windows/commx_wine_fixture.h"
 
 namespace kx71 {
 namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using wine::CommXOnWine;
 using wine::kPort;
+using wine::NativeHandle;
 using wine::PeerCommand;
-
-HANDLE NativeHandle(const TCustomCommX& comm) {
-  return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(comm.Handle()));
-}
-
-class CommXOnWine : public ::testing::Test {
- protected:
-  void SetUp() override {
-    comm_.SetPortNo(kPort);
-    comm_.SetFlowCtrl(cfcNone);  // as the window's instance
-    // A test before this one may have hung the peer up; it offers a new line shortly after.
-    ASSERT_TRUE(OpenWithin(10s)) << "COM" << kPort
-                                 << " does not open: is scripts/test-windows' peer running?";
-  }
-
-  bool OpenWithin(std::chrono::milliseconds limit) {
-    const auto deadline = Clock::now() + limit;
-    for (;;) {
-      try {
-        comm_.Open();
-        return true;
-      } catch (const ECommError&) {
-        if (Clock::now() >= deadline) return false;
-        Sleep(50);
-      }
-    }
-  }
-
-  bool PumpUntil(const std::function<bool()>& pred) { return wine::PumpUntil(main_, pred); }
-
-  // Waits until every queued block has been handed to the driver.
-  bool Sent() {
-    return PumpUntil([&] { return comm_.PendingBytes() == 0 && comm_.PendingBlocks() == 0; });
-  }
-
-  Frame ReadFrame(int count) {
-    std::array<char, 512> buffer{};
-    const std::int32_t n = comm_.Read(buffer.data(), count);
-    return n > 0 ? Frame(buffer.data(), static_cast<std::size_t>(n)) : Frame();
-  }
-
-  TPlainMainThread main_;
-  TCommX comm_{main_};
-};
 
 TEST_F(CommXOnWine, OpenConfiguresTheDriverAndSettersApplyWhileOpen) {
   ASSERT_NE(comm_.Handle(), INVALID_HANDLE_VALUE_U32);
