@@ -225,13 +225,16 @@ TEST_F(PtyComm, ReceivedCharactersAreReportedOncePerArrivalOnTheMainThread) {
   };
   c->Open();
   pty.Send("xyz");
-  ASSERT_TRUE(PumpUntil(main, [&] { return !sizes.empty(); }));
-  // The bytes stay unread: no further reports for them.
+  ASSERT_TRUE(PumpUntil(main, [&] { return !sizes.empty() && sizes.back() == 3; }));
+  // The kernel may hand the bytes over in more than one piece, each an arrival of its own; once
+  // they are in, the unread bytes raise no further reports.
+  PumpFor(main, 100ms);
+  const std::size_t reports = sizes.size();
+  EXPECT_LE(reports, 3u);
   PumpFor(main, 300ms);
-  EXPECT_EQ(sizes, (std::vector<std::int32_t>{3}));
+  EXPECT_EQ(sizes.size(), reports);
   pty.Send("uvw");
-  ASSERT_TRUE(PumpUntil(main, [&] { return sizes.size() >= 2; }));
-  EXPECT_EQ(sizes.back(), 6);
+  ASSERT_TRUE(PumpUntil(main, [&] { return sizes.back() == 6; }));
   EXPECT_FALSE(offMain);
 }
 
