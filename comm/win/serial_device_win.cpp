@@ -2,7 +2,7 @@
 // overlapped I/O, one OVERLAPPED record (with its own manual-reset event) for each of the read, the
 // write and the line-event wait, so the three can be outstanding at once from their own threads.
 #include <algorithm>
-#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -66,8 +66,11 @@ class TWinSerialDevice final : public TSerialDevice {
   bool Setup() {
     wake_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);  // auto reset: one wake-up per signal
     if (wake_ == nullptr || !read_.Init() || !write_.Init() || !event_.Init()) return false;
+    // The block as the driver has it, as the base for the fields the component does not set. A
+    // driver that cannot report it is no reason to refuse the port: its setters find out.
     native_.DCBlength = sizeof(DCB);
-    return GetCommState(handle_, &native_) != 0;
+    GetCommState(handle_, &native_);
+    return true;
   }
 
   std::uint32_t NativeHandle() const override {

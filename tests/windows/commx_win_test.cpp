@@ -140,8 +140,8 @@ TEST_F(CommXOnWine, PurgeReceiveDiscardsStaleBytes) {
 }
 
 TEST_F(CommXOnWine, OpenDiscardsBytesThatCameWhileClosed) {
-  // The peer sends 17 bytes 500 ms from now, when the port is closed.
-  ASSERT_TRUE(comm_.SendString(PeerCommand(peer::kLateJunk, 50)));
+  // The peer sends 17 bytes a second from now, when the port is closed.
+  ASSERT_TRUE(comm_.SendString(PeerCommand(peer::kLateJunk, 100)));
   ASSERT_TRUE(Sent());
   comm_.Close();
 
