@@ -150,7 +150,7 @@ void TCustomCommX::Close() {
   SetDTR(false);
   SetRTS(false);
   PurgeTrans();
-  PurgeReceive();
+  TCustomCommX::PurgeReceive();  // also run from the destructor: no dynamic binding wanted
   Pause(100);
   // Both workers leave their waits (also a wait for the main thread) and end before the device is
   // closed, so no worker ever uses a closed descriptor.
