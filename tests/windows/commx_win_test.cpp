@@ -139,25 +139,36 @@ TEST_F(CommXOnWine, PurgeReceiveDiscardsStaleBytes) {
   EXPECT_TRUE(block.has_value());
 }
 
-TEST_F(CommXOnWine, OpenDiscardsBytesThatCameWhileClosed) {
-  // The peer sends 17 bytes a second from now, when the port is closed.
-  ASSERT_TRUE(comm_.SendString(PeerCommand(peer::kLateJunk, 100)));
-  ASSERT_TRUE(Sent());
-  comm_.Close();
+// The receive queue count of a handle of our own, which neither configures nor purges the port.
+DWORD QueuedOnRawHandle(HANDLE h) {
+  DWORD errors = 0;
+  COMSTAT stat{};
+  return ClearCommError(h, &errors, &stat) ? stat.cbInQue : 0;
+}
 
-  // Watch them arrive through a handle of our own that neither configures nor purges.
+HANDLE OpenRaw() {
   const std::string name = "\\\\.\\COM" + std::to_string(kPort);
-  const HANDLE h =
-      CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  return CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+TEST_F(CommXOnWine, OpenDiscardsBytesThatCameWhileClosed) {
+  comm_.Close();
+  // Stage 17 bytes in the receive queue through a plain handle, and close it again.
+  HANDLE h = OpenRaw();
   ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  const bool queued = PumpUntil([&] {
-    DWORD errors = 0;
-    COMSTAT stat{};
-    return ClearCommError(h, &errors, &stat) && stat.cbInQue == static_cast<DWORD>(peer::kLateJunkCount);
-  });
+  const Frame junk = PeerCommand(peer::kJunk, 17);
+  DWORD written = 0;
+  EXPECT_TRUE(WriteFile(h, junk.data(), static_cast<DWORD>(junk.size()), &written, nullptr));
+  const bool queued = PumpUntil([&] { return QueuedOnRawHandle(h) == 17; });
   CloseHandle(h);
   ASSERT_TRUE(queued);
+  // They outlast a close (the peer keeps its end open) ...
+  h = OpenRaw();
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(QueuedOnRawHandle(h), 17u);
+  CloseHandle(h);
 
+  // ... and Open discards them.
   ASSERT_TRUE(OpenWithin(5s));
   EXPECT_EQ(comm_.InQueueCount(), 0);
 }

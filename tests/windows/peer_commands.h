@@ -13,11 +13,9 @@ inline constexpr SettingsBlock kInitialBlock{0x5A, 0x12, 0x34, 0x56, 0x65, 0x43,
 
 // A fixture command is kPrefix, a letter and one argument byte.
 inline constexpr std::uint8_t kPrefix = 0xA5;
-inline constexpr char kJunk = 'J';      // send n junk bytes (0x80 + i) at once
-inline constexpr char kLateJunk = 'L';  // send 17 junk bytes after n x 10 ms
-inline constexpr char kEcho = 'E';      // echo the next n bytes back as they arrive
-inline constexpr char kSplit = 'S';     // send the next reply in two halves, n x 10 ms apart
-inline constexpr char kHangUp = 'H';    // close the pseudo-terminal; offer a new one after n x 10 ms
-inline constexpr int kLateJunkCount = 17;
+inline constexpr char kJunk = 'J';    // send n junk bytes (0x80 + i) at once
+inline constexpr char kEcho = 'E';    // echo the next n bytes back as they arrive
+inline constexpr char kSplit = 'S';   // send the next reply in two halves, n x 10 ms apart
+inline constexpr char kHangUp = 'H';  // close the pseudo-terminal; offer a new one after n x 10 ms
 
 }  // namespace kx71::peer

@@ -100,10 +100,6 @@ class Peer {
         Log("dropped unfinished frame of %zu bytes", frame.size());
         frame.clear();
       }
-      if (lateJunkAt_ && Clock::now() >= *lateJunkAt_) {
-        lateJunkAt_.reset();
-        Send(Junk(kx71::peer::kLateJunkCount));
-      }
       if (r == 0) continue;
       // POLLHUP alone: no slave is open at the moment (the test closed the port); keep waiting.
       if (!(p.revents & POLLIN)) {
@@ -148,9 +144,6 @@ class Peer {
       switch (frame[1]) {
         case kx71::peer::kJunk:
           Send(Junk(arg));
-          break;
-        case kx71::peer::kLateJunk:
-          lateJunkAt_ = Clock::now() + std::chrono::milliseconds(arg * 10);
           break;
         case kx71::peer::kEcho:
           echo_ = arg;
@@ -233,7 +226,6 @@ class Peer {
   int master_ = -1, slave_ = -1;
   unsigned echo_ = 0;
   unsigned splitMs_ = 0;
-  std::optional<Clock::time_point> lateJunkAt_;
 };
 
 std::optional<kx71::SettingsBlock> ParseBlock(const std::string& hex) {
