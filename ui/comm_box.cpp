@@ -1,6 +1,10 @@
 #include "ui/comm_box.h"
 
+#include <QApplication>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QSize>
+#include <QStyleFactory>
 
 #include "ui/failure_report.h"
 
@@ -8,14 +12,35 @@ namespace kx71 {
 namespace {
 constexpr int kItemHeight = 12;
 constexpr int kVisibleItems = 20;
+
+// The Fusion style shows every entry in one tall popup and ignores the visible-items limit; the
+// list popup below the selector keeps it.
+class TListPopupStyle : public QProxyStyle {
+ public:
+  using QProxyStyle::QProxyStyle;
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* data) const override {
+    if (hint == SH_ComboBox_Popup) return 0;
+    return QProxyStyle::styleHint(hint, option, widget, data);
+  }
+};
+
+// One instance for every selector, owned by the application.
+QStyle* ListPopupStyle() {
+  static QPointer<QStyle> style;
+  if (!style) {
+    style = new TListPopupStyle(QStyleFactory::create(QApplication::style()->name()));
+    style->setParent(qApp);
+  }
+  return style;
+}
+
 }  // namespace
 
 TCommBox::TCommBox(QWidget* parent) : QComboBox(parent) {
   setEditable(false);
   setMaxVisibleItems(kVisibleItems);
-  // The Fusion style shows every entry in one tall popup and ignores the visible-items limit; the
-  // list popup keeps it.
-  setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+  setStyle(ListPopupStyle());
 }
 
 void TCommBox::showPopup() {

@@ -4,9 +4,12 @@
 #include <QBitmap>
 #include <QFocusEvent>
 #include <QIcon>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QPalette>
 #include <QPixmap>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 #include "ui/failure_report.h"
 
@@ -124,17 +127,32 @@ TScrollBar* MakeBar(QWidget* parent, const char* name, int x, int y, int w, int 
   return bar;
 }
 
-QPushButton* MakeFlatButton(QWidget* parent, const char* name, const QString& caption, int x, int y, int w,
-                            int h, const QFont& font, const QColor& textColour) {
-  auto* button = Named(new QPushButton(caption, parent), name, x, y, w, h);
-  button->setFlat(true);
+TSpeedButton::TSpeedButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
+  setFlat(true);
+  setFocusPolicy(Qt::NoFocus);
+}
+
+void TSpeedButton::paintEvent(QPaintEvent* event) {
+  if (!atLeft_) {
+    QPushButton::paintEvent(event);
+    return;
+  }
+  QStylePainter painter(this);
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  option.text.clear();
+  painter.drawControl(QStyle::CE_PushButton, option);  // the flat face, sunken while pressed
+  painter.drawItemText(rect(), Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(), text(),
+                       QPalette::ButtonText);
+}
+
+TSpeedButton* MakeFlatButton(QWidget* parent, const char* name, const QString& caption, int x, int y, int w,
+                             int h, const QFont& font, const QColor& textColour) {
+  auto* button = Named(new TSpeedButton(caption, parent), name, x, y, w, h);
   button->setFont(font);
   QPalette palette = button->palette();
   palette.setColor(QPalette::ButtonText, textColour);
   button->setPalette(palette);
-  // Like a speed button it never takes the focus, so the editor it steps keeps it until the
-  // handler moves it.
-  button->setFocusPolicy(Qt::NoFocus);
   return button;
 }
 
@@ -142,8 +160,9 @@ QPushButton* MakePictureButton(QWidget* parent, const char* name, const QString&
                                int w, int h, const QColor& fontColour, const QString& accessibleName,
                                const QString& description) {
   auto* button = Named(new QPushButton(parent), name, x, y, w, h);
-  QPixmap picture(resource);
-  const QImage image = picture.toImage();
+  QImageReader reader(resource, "png");  // named, so that no image plugin is probed
+  const QImage image = reader.read();
+  QPixmap picture = QPixmap::fromImage(image);
   const QRgb transparent = image.pixel(0, image.height() - 1);
   picture.setMask(QBitmap::fromImage(image.createMaskFromColor(transparent, Qt::MaskInColor)));
   button->setIcon(QIcon(picture));

@@ -65,6 +65,22 @@ class TScrollBar : public QScrollBar {
   void focusOutEvent(QFocusEvent* event) override;
 };
 
+// A flat push button with a text caption, which never takes the focus (so the editor it steps
+// keeps it until the handler moves it); its caption may sit at the left edge.
+class TSpeedButton : public QPushButton {
+  Q_OBJECT
+
+ public:
+  TSpeedButton(const QString& caption, QWidget* parent);
+  void SetCaptionAtLeftEdge(bool atLeft) { atLeft_ = atLeft; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  bool atLeft_ = false;
+};
+
 // Selects `option` as a click would: when it was not selected, the others of its group are
 // unselected and its handler (wired to toggled(true)) runs; when it was, nothing happens.
 inline void SelectOption(QRadioButton* option) { option->setChecked(true); }
@@ -82,7 +98,7 @@ TEdit* MakeEdit(QWidget* parent, const char* name, int x, int y, int w, int h);
 TScrollBar* MakeBar(QWidget* parent, const char* name, int x, int y, int w, int h, int min, int max,
                     int step = 1);
 // A flat push button with a text caption in its own font and colour.
-QPushButton* MakeFlatButton(QWidget* parent, const char* name, const QString& caption, int x, int y, int w,
+TSpeedButton* MakeFlatButton(QWidget* parent, const char* name, const QString& caption, int x, int y, int w,
                             int h, const QFont& font, const QColor& textColour);
 // A button showing the picture at `resource` (its bottom-left pixel colour is transparent) and no
 // caption; `accessibleName` and `description` tell assistive tools what it does.

@@ -26,7 +26,7 @@ void On(QObject* context, Sender* sender, Signal signal, Handler handler) {
 TMainForm::TMainForm(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QString::fromUtf8(kTitle));
-  setWindowIcon(QIcon(QStringLiteral(":/kx71/icon.png")));
+  setWindowIcon(QIcon(QStringLiteral(":/kx71/icon-48.png")));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                  Qt::WindowCloseButtonHint);
   setFont(UiFont());

@@ -106,7 +106,7 @@ class TMainForm : public QWidget {
   TEdit *THR_EDIT = nullptr, *YOBI1_EDIT = nullptr, *YOBI2_EDIT = nullptr, *LAST_EDIT = nullptr,
         *MODE_EDIT = nullptr, *UA_EDIT = nullptr, *LOW_EDIT = nullptr, *HICH_EDIT = nullptr;
   TEdit *YOUID_EDIT = nullptr, *MYID_EDIT = nullptr;
-  QPushButton *YOUID_DEC = nullptr, *YOUID_INC = nullptr, *MYID_DEC = nullptr, *MYID_INC = nullptr;
+  TSpeedButton *YOUID_DEC = nullptr, *YOUID_INC = nullptr, *MYID_DEC = nullptr, *MYID_INC = nullptr;
 
   void setVisible(bool visible) override;
 

@@ -3,6 +3,7 @@
 #include <QPixmap>
 #include <tuple>
 
+#include "ui/artwork.h"
 #include "ui/fonts.h"
 #include "ui/main_form.h"
 
@@ -53,8 +54,8 @@ void TMainForm::CreateControls() {
     bar = MakeBar(p, barName, 124, 2, barWidth, 16, min, max, step);
     edit = MakeNumberEdit(p, editName, editX, editWidth);
   };
-  auto identifier = [](QFrame* p, const char* prefix, const QColor& colour, QPushButton*& dec, TEdit*& edit,
-                       QPushButton*& inc) {
+  auto identifier = [](QFrame* p, const char* prefix, const QColor& colour, TSpeedButton*& dec, TEdit*& edit,
+                       TSpeedButton*& inc) {
     const QByteArray n(prefix);
     dec = MakeFlatButton(p, (n + "_DEC").constData(), QStringLiteral("－"), 88, 7, 19, 27, SystemFont(19, true), kBlue);
     edit = MakeEdit(p, (n + "_EDIT").constData(), 108, 6, 117, 29);
@@ -84,8 +85,7 @@ void TMainForm::CreateControls() {
   identifier(Panel2, "YOUID", kYellow, YOUID_DEC, YOUID_EDIT, YOUID_INC);
   Panel3 = panel("Panel3", 544, 40, "MYID", true);
   identifier(Panel3, "MYID", kLime, MYID_DEC, MYID_EDIT, MYID_INC);
-  // The "－" of YOUID_DEC alone has no margin: it sits at the button's left edge.
-  YOUID_DEC->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding: 0px; }"));
+  YOUID_DEC->SetCaptionAtLeftEdge(true);  // it alone has no margin
   Panel4 = panel("Panel4", 584, 25, "MASTERF");
   radioPair(Panel4, "MAS_ON", "ON", 124, 37, "MAS_OFF", "OFF", 188, 41, MAS_ON, MAS_OFF);
   Panel6 = panel("Panel6", 608, 20, "LASTCH");
@@ -140,7 +140,7 @@ void TMainForm::CreateControls() {
   Image1->setObjectName(QStringLiteral("Image1"));
   Image1->setGeometry(-8, 0, 321, 345);
   Image1->setScaledContents(true);
-  Image1->setPixmap(QPixmap(QStringLiteral(":/kx71/decor.png")));
+  Image1->setPixmap(DecorativePicture());  // already stretched to the label's size
   struct Box {
     QLabel*& label;
     const char* name;

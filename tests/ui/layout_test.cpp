@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFontInfo>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -297,8 +298,11 @@ TEST(Layout, WindowFontsAndControlLooks) {
       }
     }
   }
-  // The decorative picture keeps its own size and is stretched into the label.
-  EXPECT_EQ(form.Image1->pixmap().size(), QSize(796, 478));
+  // The decorative picture, 796 x 478 in true colour, is stretched into the label.
+  QImageReader picture(QStringLiteral(":/kx71/decor.png"));
+  EXPECT_EQ(picture.size(), QSize(796, 478));
+  EXPECT_EQ(picture.read().format(), QImage::Format_RGB32);  // no alpha channel
+  EXPECT_EQ(form.Image1->pixmap().size(), QSize(321, 345));
   EXPECT_TRUE(form.Image1->hasScaledContents());
   EXPECT_TRUE(form.YOUID_INC->isFlat());
   EXPECT_EQ(form.YOUID_INC->focusPolicy(), Qt::NoFocus);
