@@ -1,10 +1,18 @@
 // Exchanges through the serial port component with the simulated unit on a pseudo-terminal.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
+#include <sstream>
+#include <thread>
 
 #include "comm/CommX.h"
 #include "comm/plain_main_thread.h"
@@ -42,6 +50,9 @@ class SimExchange : public ::testing::Test {
     comm_.Close();
     if (sim_) {
       EXPECT_TRUE(sim_->Stop());
+      if (HasFailure()) {
+        for (const std::string& line : sim_->Log()) std::printf("unit: %s\n", line.c_str());
+      }
     }
     sim_.reset();
     std::filesystem::remove_all(dir_);
@@ -186,6 +197,85 @@ TEST_F(SimExchange, SecondExchangeDuringTheWaitIsRefused) {
   EXPECT_TRUE(nestedReply.empty());
   EXPECT_EQ(nestedRead, -1);
   EXPECT_EQ(sim_->Frames("RX"), std::vector<Frame>{ReadRequest()});
+}
+
+}  // namespace
+}  // namespace kx71
+
+namespace kx71 {
+namespace {
+
+// A raw client on the unit's port, as a program would open it.
+class RawLine {
+ public:
+  explicit RawLine(const std::string& path) : fd_(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {
+    termios tio{};
+    if (fd_ >= 0 && tcgetattr(fd_, &tio) == 0) {
+      cfmakeraw(&tio);
+      tcsetattr(fd_, TCSANOW, &tio);
+    }
+  }
+  ~RawLine() {
+    if (fd_ >= 0) close(fd_);
+  }
+  bool Ok() const { return fd_ >= 0; }
+  Frame Exchange(const Frame& request, std::size_t expected) {
+    if (write(fd_, request.data(), request.size()) != static_cast<ssize_t>(request.size())) return {};
+    Frame reply;
+    WaitUntil([&] {
+      char buf[64];
+      const ssize_t n = read(fd_, buf, sizeof buf);
+      if (n > 0) reply.append(buf, static_cast<std::size_t>(n));
+      return reply.size() >= expected;
+    });
+    return reply;
+  }
+
+ private:
+  int fd_;
+};
+
+// CPU time the process has used, in clock ticks.
+long CpuTicks(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(in)), {});
+  std::istringstream fields(text.substr(text.rfind(')') + 2));
+  std::string skip;
+  for (int i = 3; i < 14; ++i) fields >> skip;  // fields 3..13
+  long user = 0, system = 0;
+  fields >> user >> system;
+  return user + system;
+}
+
+TEST(UnitSim, ServesAgainAfterHangUpsWithoutSpinningAndRemovesItsLink) {
+  char dir[] = "/tmp/kx71-unit-sim.XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  {
+    TSimProcess sim(dir, 3, {"--block", HexText(kNew)});
+    ASSERT_TRUE(sim.Ready());
+    char target[256] = {};
+    ASSERT_GT(readlink(sim.LinkPath().c_str(), target, sizeof target - 1), 0);
+    EXPECT_TRUE(std::string(target).starts_with("/dev/pts/")) << target;
+
+    for (std::size_t round = 0; round < 2; ++round) {
+      {
+        RawLine line(sim.LinkPath());
+        ASSERT_TRUE(line.Ok());
+        EXPECT_EQ(BlockFromReadReply(line.Exchange(ReadRequest(), kReadReplySize)), kNew) << "round " << round;
+      }
+      ASSERT_TRUE(WaitUntil([&] { return sim.Count("HANGUP") == round + 1; })) << testing::PrintToString(sim.Log());
+    }
+    // Hung up, the pseudo-terminal reports the hang-up on every poll; the unit must not spin on it.
+    const long before = CpuTicks(sim.Pid());
+    std::this_thread::sleep_for(500ms);
+    EXPECT_LT(CpuTicks(sim.Pid()) - before, sysconf(_SC_CLK_TCK) / 5);
+
+    EXPECT_TRUE(sim.Stop());
+    EXPECT_NE(access(sim.LinkPath().c_str(), F_OK), 0) << "link left behind";
+    ASSERT_FALSE(sim.Log().empty());
+    EXPECT_EQ(sim.Log().back(), "EXIT SIGTERM");
+  }
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

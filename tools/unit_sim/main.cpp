@@ -1,6 +1,10 @@
 // kx71-unit-sim: plays the unit on a pseudo-terminal linked into a device-map directory as COM<n>,
 // until SIGINT or SIGTERM (which remove the link).
 #include <signal.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 #include <csignal>
 #include <cstdio>
@@ -52,6 +56,14 @@ int main(int argc, char** argv) {
   sigaction(SIGTERM, &action, nullptr);
   signal(SIGPIPE, SIG_IGN);
   signal(SIGHUP, SIG_IGN);
+  if (options.exitWithParent) {
+    // A test that is killed leaves no unit behind: the parent's end sends the stop signal.
+    const pid_t parent = getppid();
+#ifdef __linux__
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+#endif
+    if (getppid() != parent) return 0;
+  }
 
   TSimLog log(stdout);
   try {

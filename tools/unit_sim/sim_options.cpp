@@ -13,6 +13,10 @@ std::variant<SimOptions, std::string> ParseSimOptions(int argc, const char* cons
   for (int i = 1; i < argc; ++i) {
     std::string_view name = argv[i];
     if (name == "--help" || name == "-h") return std::string("help");
+    if (name == "--exit-with-parent") {
+      o.exitWithParent = true;
+      continue;
+    }
     std::string_view value;
     if (const auto eq = name.find('='); name.starts_with("--") && eq != std::string_view::npos) {
       value = name.substr(eq + 1);

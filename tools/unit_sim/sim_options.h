@@ -18,18 +18,20 @@ struct SimOptions {
   int baud = 0;                             // --baud B (0: no pacing)
   std::string control;                      // --control FIFO
   std::string state;                        // --state FILE
+  bool exitWithParent = false;              // --exit-with-parent
 };
 
 inline constexpr const char* kSimUsage =
     "usage: kx71-unit-sim --devicemap DIR --port N [--block HEX] [--fault MODE] [--delay MS]\n"
-    "                     [--baud B] [--control FIFO] [--state FILE]\n"
+    "                     [--baud B] [--control FIFO] [--state FILE] [--exit-with-parent]\n"
     "  --block HEX     the 16 stored bytes as 32 hexadecimal digits\n"
     "  --fault MODE    none, silent, short, badsum, nak, extra or garbage\n"
     "  --delay MS      wait before each answer\n"
     "  --baud B        pace characters at B bit/s, 10 bits each (0: no pacing)\n"
     "  --control FIFO  read commands from this named pipe (made if absent): fault MODE, delay MS,\n"
     "                  baud B, block HEX, send HEX, state\n"
-    "  --state FILE    keep the unit's state (block, fault, delay, baud, reads, writes) in FILE\n";
+    "  --state FILE    keep the unit's state (block, fault, delay, baud, reads, writes) in FILE\n"
+    "  --exit-with-parent  stop (and remove the link) when the program that started it ends\n";
 
 // The options, or the reason the command line is wrong ("help" for --help).
 std::variant<SimOptions, std::string> ParseSimOptions(int argc, const char* const* argv);

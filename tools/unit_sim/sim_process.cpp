@@ -31,7 +31,7 @@ TSimProcess::TSimProcess(std::string devicemap, int port, std::vector<std::strin
   controlPath_ = base + ".ctl";
   statePath_ = base + ".state";
   std::vector<std::string> argv = {KX71_UNIT_SIM_PATH, "--devicemap", devicemap_,    "--port",
-                                   std::to_string(port), "--control", controlPath_, "--state", statePath_};
+                                   std::to_string(port), "--control", controlPath_, "--state", statePath_, "--exit-with-parent"};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<char*> cargv;
   for (std::string& a : argv) cargv.push_back(a.data());

@@ -26,6 +26,7 @@ class TSimProcess {
   TSimProcess& operator=(const TSimProcess&) = delete;
 
   bool Ready() const { return ready_; }
+  pid_t Pid() const { return pid_; }
   const std::string& LogPath() const { return logPath_; }
   std::string LinkPath() const;
 
