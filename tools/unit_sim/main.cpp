@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
 
     log.Line("PORT", portName + " " + line.Device() + " " + line.Link());
     server.ReportState();
-    server.Run(gStop, waitMask);
+    server.Run(gStop, waitMask, stopSignals);
     log.Line("EXIT", gStop == SIGINT ? "SIGINT" : gStop == SIGTERM ? "SIGTERM" : "error");
   } catch (const std::exception& e) {
     std::fprintf(stderr, "kx71-unit-sim: %s\n", e.what());

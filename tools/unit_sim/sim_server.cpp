@@ -48,9 +48,28 @@ bool TSimServer::WaitUntil(Clock::time_point deadline) {
   return false;
 }
 
-void TSimServer::Run(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask) {
+bool TSimServer::Stopping() {
+  if (*stop_ != 0) return true;
+  sigset_t pending;
+  if (sigpending(&pending) != 0) return false;
+  for (const int signo : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    if (sigismember(stopSignals_, signo) == 1 && sigismember(&pending, signo) == 1) {
+      sigset_t one;
+      sigemptyset(&one);
+      sigaddset(&one, signo);
+      const timespec now{};
+      sigtimedwait(&one, nullptr, &now);  // take it off the pending set
+      *stop_ = signo;
+      return true;
+    }
+  }
+  return false;
+}
+
+void TSimServer::Run(volatile std::sig_atomic_t& stop, const sigset_t& waitMask, const sigset_t& stopSignals) {
   stop_ = &stop;
   waitMask_ = &waitMask;
+  stopSignals_ = &stopSignals;
   bool hungUp = false;
   while (!Stopping()) {
     pollfd fds[2];

@@ -27,9 +27,9 @@ class TSimServer {
   TSimServer(TPtyLink& line, TSimUnit& unit, TSimLog& log, TControlPipe* control, SimTiming timing,
              std::string statePath);
 
-  // Serves until a signal sets `stop`. Signals that set it are blocked by the caller outside the
-  // waits; `waitMask` is the signal mask to wait with, in which they are open.
-  void Run(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask);
+  // Serves until one of `stopSignals` comes; sets `stop` to it. The caller blocks them and handles
+  // them by setting `stop`; `waitMask` is the signal mask to wait with, in which they are open.
+  void Run(volatile std::sig_atomic_t& stop, const sigset_t& waitMask, const sigset_t& stopSignals);
 
   // Logs the unit's state as a STATE line and rewrites the state file.
   void ReportState();
@@ -37,7 +37,9 @@ class TSimServer {
  private:
   using Clock = std::chrono::steady_clock;
 
-  bool Stopping() const { return *stop_ != 0; }
+  // Whether a stop signal came. A wait that returns ready at once leaves a blocked signal pending
+  // without running its handler, so pending signals are looked at too.
+  bool Stopping();
   // Waits until `deadline`; false when a stop signal came first.
   bool WaitUntil(Clock::time_point deadline);
   Clock::duration CharTime() const;
@@ -57,8 +59,9 @@ class TSimServer {
   TControlPipe* control_;
   SimTiming timing_;
   std::string statePath_;
-  const volatile std::sig_atomic_t* stop_ = nullptr;
+  volatile std::sig_atomic_t* stop_ = nullptr;
   const sigset_t* waitMask_ = nullptr;
+  const sigset_t* stopSignals_ = nullptr;
   Clock::time_point lastArrival_{};     // when the last received character finished on the line
   Clock::time_point partialDeadline_{};  // a partly received request is dropped after this
 };
