@@ -1,8 +1,5 @@
 #include "ui/application.h"
 
-#include <QThread>
-
-#include "ui/artwork.h"
 #include "ui/failure_report.h"
 #include "ui/fonts.h"
 
@@ -11,21 +8,10 @@ static void RegisterUiResources() { Q_INIT_RESOURCE(kx71_ui); }
 
 namespace kx71 {
 
-namespace {
-// Registers the resources and starts decoding the picture before Qt connects to the display.
-int& StartEarly(int& argc) {
-  // Qt takes the first thread that touches it for the main thread: make sure that is this one
-  // before the decoding worker creates its reader.
-  QThread::currentThread();
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   RegisterUiResources();
-  PreloadDecorativePicture();
-  return argc;
+  InstallFonts();
 }
-}  // namespace
-
-TApplication::TApplication(int& argc, char** argv) : QApplication(StartEarly(argc), argv) { InstallFonts(); }
-
-TApplication::~TApplication() { DiscardPreloadedPicture(); }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
   // Handlers are wrapped by Guarded; this catches whatever still escapes an event.

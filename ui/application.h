@@ -9,7 +9,6 @@ namespace kx71 {
 class TApplication : public QApplication {
  public:
   TApplication(int& argc, char** argv);
-  ~TApplication() override;
 
   bool notify(QObject* receiver, QEvent* event) override;
 };

@@ -1,26 +1,23 @@
-// The decorative picture behind the level options. Decoding it is the largest single cost of the
-// window's start-up, so the program starts it on a worker thread while Qt connects to the display
-// and the window builds its controls.
+// The decorative picture behind the level options: a 796 x 478 true-colour bitmap stretched into
+// the area it covers. It is kept uncompressed in the resources and stretched straight from there,
+// which spares the start-up a decode and a full-size copy.
 #pragma once
 
+#include <QImage>
 #include <QPixmap>
 #include <QSize>
-#include <QString>
 
 namespace kx71 {
 
-inline constexpr const char* kDecorResource = ":/kx71/decor.png";
+inline constexpr const char* kDecorResource = ":/kx71/decor.bmp";
 inline const QSize kDecorSize{796, 478};       // the picture as drawn
 inline const QSize kDecorShownSize{321, 345};  // the area it is stretched into
 
-// Starts decoding the picture and stretching it to kDecorShownSize on a worker thread.
-void PreloadDecorativePicture();
-
-// The picture stretched to kDecorShownSize: the preloaded one if a preload was started, else
-// decoded now.
+// The picture stretched to kDecorShownSize.
 QPixmap DecorativePicture();
 
-// Waits for a preload nobody took (so no worker outlives the application).
-void DiscardPreloadedPicture();
+// A 24-bit bitmap file's pixels stretched to `size` by area averaging, read where they lie in
+// `file`; a null image when `file` is not an uncompressed 24-bit bitmap.
+QImage StretchBitmap(const QByteArray& file, QSize size);
 
 }  // namespace kx71

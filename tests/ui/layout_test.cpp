@@ -299,7 +299,7 @@ TEST(Layout, WindowFontsAndControlLooks) {
     }
   }
   // The decorative picture, 796 x 478 in true colour, is stretched into the label.
-  QImageReader picture(QStringLiteral(":/kx71/decor.png"));
+  QImageReader picture(QStringLiteral(":/kx71/decor.bmp"));
   EXPECT_EQ(picture.size(), QSize(796, 478));
   EXPECT_EQ(picture.read().format(), QImage::Format_RGB32);  // no alpha channel
   EXPECT_EQ(form.Image1->pixmap().size(), QSize(321, 345));

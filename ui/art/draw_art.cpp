@@ -4,7 +4,8 @@
 //   kx71-draw-art <output directory>
 //
 // The decorative picture is drawn in the coordinates of the area it is stretched into on screen
-// (321 x 345), so its shapes keep their proportions there; it is stored at 796 x 478.
+// (321 x 345), so its shapes keep their proportions there; it is stored at 796 x 478 as an
+// uncompressed 24-bit bitmap, which the window reads in place.
 #include <QColor>
 #include <QDir>
 #include <QGuiApplication>
@@ -318,9 +319,9 @@ QImage Icon(int size) {
   return size == 256 ? image : image.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-bool Save(const QImage& image, const QDir& dir, const char* name) {
+bool Save(const QImage& image, const QDir& dir, const char* name, const char* format = "PNG") {
   const QString path = dir.filePath(QString::fromLatin1(name));
-  if (image.save(path, "PNG", 9)) return true;
+  if (image.save(path, format, 9)) return true;
   std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
   return false;
 }
@@ -335,7 +336,7 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
   const QDir dir(QString::fromLocal8Bit(argv[1]));
-  const bool ok = Save(DecorativePicture(), dir, "decor.png") && Save(WriteGlyph(), dir, "write.png") &&
+  const bool ok = Save(DecorativePicture(), dir, "decor.bmp", "BMP") && Save(WriteGlyph(), dir, "write.png") &&
                   Save(ReadGlyph(), dir, "read.png") && Save(ExitGlyph(), dir, "exit.png") &&
                   Save(Icon(256), dir, "icon.png") && Save(Icon(48), dir, "icon-48.png");
   return ok ? 0 : 1;
