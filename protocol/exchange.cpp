@@ -82,13 +82,21 @@ std::optional<SettingsBlock> CheckedBlock(const Frame& frame) {
   return block;
 }
 
-Frame ReadRequest() { return Frame(1, static_cast<char>(kReadCommand)); }
+Frame ReadRequest() {
+  return Frame(1, static_cast<char>(kReadCommand));
+}
 
-bool ReadReplyGood(const Frame& reply) { return CheckedBlock(reply).has_value(); }
+bool ReadReplyGood(const Frame& reply) {
+  return CheckedBlock(reply).has_value();
+}
 
-std::optional<SettingsBlock> BlockFromReadReply(const Frame& reply) { return CheckedBlock(reply); }
+std::optional<SettingsBlock> BlockFromReadReply(const Frame& reply) {
+  return CheckedBlock(reply);
+}
 
-Frame WriteRequest(const SettingsBlock& block) { return BlockFrame(kWriteCommand, block); }
+Frame WriteRequest(const SettingsBlock& block) {
+  return BlockFrame(kWriteCommand, block);
+}
 
 bool WriteReplyGood(const Frame& reply) {
   return reply.size() == static_cast<std::size_t>(kWriteReplySize) &&

@@ -34,7 +34,9 @@ constexpr int kRounds = 100;
 constexpr int kWarmUp = 5;
 constexpr double kAimMedianMs = 2.0, kAimP99Ms = 5.0;
 
-double LineMs(int chars) { return chars * 10.0 * 1000.0 / kBaud; }
+double LineMs(int chars) {
+  return chars * 10.0 * 1000.0 / kBaud;
+}
 
 struct Figures {
   double median = 0, p99 = 0;
@@ -94,10 +96,10 @@ class TermiosClient {
 };
 
 void Print(const char* client, const char* what, int chars, const Figures& f) {
-  std::printf("%-8s %-5s (%2d chars, %4.1f ms line): median overhead %6.2f ms (aim <= %.0f ms)  "
-              "p99 %6.2f ms (aim <= %.0f ms)%s",
-              client, what, chars, LineMs(chars), f.median, kAimMedianMs, f.p99, kAimP99Ms,
-              f.failures ? "" : "\n");
+  std::printf(
+      "%-8s %-5s (%2d chars, %4.1f ms line): median overhead %6.2f ms (aim <= %.0f ms)  "
+      "p99 %6.2f ms (aim <= %.0f ms)%s",
+      client, what, chars, LineMs(chars), f.median, kAimMedianMs, f.p99, kAimP99Ms, f.failures ? "" : "\n");
   if (f.failures) std::printf("  FAILED EXCHANGES: %d\n", f.failures);
 }
 
@@ -117,9 +119,10 @@ int Run() {
     }
     const int readChars = 1 + kReadReplySize, writeChars = kBlockFrameSize + kWriteReplySize;
     const SettingsBlock block = DefaultSimBlock();
-    std::printf("Exchange overhead above line time; simulated unit at %d bit/s, answer delay %d ms, "
-                "%d exchanges each\n",
-                kBaud, kDelayMs, kRounds);
+    std::printf(
+        "Exchange overhead above line time; simulated unit at %d bit/s, answer delay %d ms, "
+        "%d exchanges each\n",
+        kBaud, kDelayMs, kRounds);
 
     Figures compRead, compWrite;
     {
@@ -147,18 +150,19 @@ int Run() {
     }
     const Figures rawRead =
         Measure(readChars, [&] { return ReadReplyGood(client.Exchange(ReadRequest(), kReadReplySize)); });
-    const Figures rawWrite =
-        Measure(writeChars, [&] { return WriteReplyGood(client.Exchange(WriteRequest(block), kWriteReplySize)); });
+    const Figures rawWrite = Measure(
+        writeChars, [&] { return WriteReplyGood(client.Exchange(WriteRequest(block), kWriteReplySize)); });
     Print("termios", "read", readChars, rawRead);
     Print("termios", "write", writeChars, rawWrite);
     // Whole exchange times, so the ratio stays meaningful when an overhead is near zero.
     const auto ratio = [](const Figures& a, const Figures& b, int chars) {
       return (a.median + LineMs(chars) + kDelayMs) / (b.median + LineMs(chars) + kDelayMs);
     };
-    std::printf("TCommX against termios, median: read %+.2f ms (x%.3f of the exchange time), "
-                "write %+.2f ms (x%.3f)\n",
-                compRead.median - rawRead.median, ratio(compRead, rawRead, readChars),
-                compWrite.median - rawWrite.median, ratio(compWrite, rawWrite, writeChars));
+    std::printf(
+        "TCommX against termios, median: read %+.2f ms (x%.3f of the exchange time), "
+        "write %+.2f ms (x%.3f)\n",
+        compRead.median - rawRead.median, ratio(compRead, rawRead, readChars),
+        compWrite.median - rawWrite.median, ratio(compWrite, rawWrite, writeChars));
     status = compRead.failures + compWrite.failures + rawRead.failures + rawWrite.failures ? 1 : 0;
   }
   std::filesystem::remove_all(dir);
@@ -168,4 +172,6 @@ int Run() {
 }  // namespace
 }  // namespace kx71
 
-int main() { return kx71::Run(); }
+int main() {
+  return kx71::Run();
+}

@@ -15,11 +15,11 @@ namespace kx71 {
 
 class TScriptedPort : public TExchangePort {
  public:
-  Frame queue;                                    // bytes waiting in the receive path
-  std::function<Frame(const Frame&)> unit;        // the answer to a sent frame
-  std::function<void()> duringRead;               // runs once inside the next Read, like a handler
+  Frame queue;                              // bytes waiting in the receive path
+  std::function<Frame(const Frame&)> unit;  // the answer to a sent frame
+  std::function<void()> duringRead;         // runs once inside the next Read, like a handler
   bool open = true;
-  std::vector<std::string> calls;                 // "purge", "send <bytes>", "read <count>"
+  std::vector<std::string> calls;  // "purge", "send <bytes>", "read <count>"
 
   void PurgeReceive() override {
     calls.push_back("purge");

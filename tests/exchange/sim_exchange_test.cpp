@@ -261,9 +261,11 @@ TEST(UnitSim, ServesAgainAfterHangUpsWithoutSpinningAndRemovesItsLink) {
       {
         RawLine line(sim.LinkPath());
         ASSERT_TRUE(line.Ok());
-        EXPECT_EQ(BlockFromReadReply(line.Exchange(ReadRequest(), kReadReplySize)), kNew) << "round " << round;
+        EXPECT_EQ(BlockFromReadReply(line.Exchange(ReadRequest(), kReadReplySize)), kNew)
+            << "round " << round;
       }
-      ASSERT_TRUE(WaitUntil([&] { return sim.Count("HANGUP") == round + 1; })) << testing::PrintToString(sim.Log());
+      ASSERT_TRUE(WaitUntil([&] { return sim.Count("HANGUP") == round + 1; }))
+          << testing::PrintToString(sim.Log());
     }
     // Hung up, the pseudo-terminal reports the hang-up on every poll; the unit must not spin on it.
     const long before = CpuTicks(sim.Pid());

@@ -9,8 +9,7 @@
 namespace kx71 {
 namespace {
 
-const SettingsBlock kNew = {0x00, 0xAB, 0xCD, 0xEF, 0x00, 0x00, 0x01, 0x01,
-                            1, 2, 3, 4, 5, 8, 3, 0x51};
+const SettingsBlock kNew = {0x00, 0xAB, 0xCD, 0xEF, 0x00, 0x00, 0x01, 0x01, 1, 2, 3, 4, 5, 8, 3, 0x51};
 
 // Feeds every byte of `frame`; the step of the last one.
 TSimUnit::Step FeedAll(TSimUnit& unit, const Frame& frame) {
@@ -76,10 +75,8 @@ TEST(SimUnit, FaultModesShapeTheReply) {
     bool writeAcked, stored;
   };
   const Case cases[] = {
-      {SimFault::Silent, "", false, false},
-      {SimFault::Short, good.substr(0, 17), false, true},
-      {SimFault::Extra, good + surplus, true, true},
-      {SimFault::Garbage, noise + good, false, true},
+      {SimFault::Silent, "", false, false},          {SimFault::Short, good.substr(0, 17), false, true},
+      {SimFault::Extra, good + surplus, true, true}, {SimFault::Garbage, noise + good, false, true},
       {SimFault::Nak, good, false, false},
   };
   for (const Case& c : cases) {

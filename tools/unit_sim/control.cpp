@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <stdexcept>
+#include <system_error>
 
 #include "hex.h"
 #include "protocol/int_text.h"
@@ -51,12 +51,12 @@ TControlPipe::TControlPipe(std::string path) : path_(std::move(path)) {
   if (mkfifo(path_.c_str(), 0600) == 0) {
     made_ = true;
   } else if (errno != EEXIST) {
-    throw std::runtime_error("mkfifo " + path_ + ": " + std::strerror(errno));
+    throw std::runtime_error("mkfifo " + path_ + ": " + std::generic_category().message(errno));
   }
   read_ = open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (read_ >= 0) write_ = open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
   if (read_ < 0 || write_ < 0) {
-    const std::string error = std::strerror(errno);
+    const std::string error = std::generic_category().message(errno);
     if (read_ >= 0) close(read_);
     if (made_) unlink(path_.c_str());
     throw std::runtime_error("control pipe " + path_ + ": " + error);

@@ -23,7 +23,9 @@ namespace {
 
 volatile std::sig_atomic_t gStop = 0;
 
-void OnStopSignal(int signo) { gStop = signo; }
+void OnStopSignal(int signo) {
+  gStop = signo;
+}
 
 }  // namespace
 
@@ -46,10 +48,10 @@ int main(int argc, char** argv) {
   sigemptyset(&stopSignals);
   sigaddset(&stopSignals, SIGINT);
   sigaddset(&stopSignals, SIGTERM);
-  sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, &waitMask);
   sigdelset(&waitMask, SIGINT);
   sigdelset(&waitMask, SIGTERM);
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);

@@ -7,14 +7,14 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <stdexcept>
+#include <system_error>
 
 namespace kx71 {
 namespace {
 
 [[noreturn]] void Fail(const std::string& what) {
-  throw std::runtime_error(what + ": " + std::strerror(errno));
+  throw std::runtime_error(what + ": " + std::generic_category().message(errno));
 }
 
 std::string Directory(const std::string& path) {
@@ -44,7 +44,7 @@ TPtyLink::TPtyLink(std::string link) : link_(std::move(link)) {
 
     const std::string dir = Directory(link_);
     if (mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) Fail("mkdir " + dir);
-    struct stat st{};
+    struct stat st {};
     if (lstat(link_.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
       errno = EEXIST;
       Fail(link_ + " exists and is not a link");

@@ -4,7 +4,9 @@
 
 namespace kx71 {
 
-TSimLog::TSimLog(std::FILE* out) : out_(out) { std::setvbuf(out_, nullptr, _IOLBF, 0); }
+TSimLog::TSimLog(std::FILE* out) : out_(out) {
+  std::setvbuf(out_, nullptr, _IOLBF, 0);
+}
 
 void TSimLog::Line(std::string_view kind, std::string_view text) {
   timespec now{};

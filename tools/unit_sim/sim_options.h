@@ -10,8 +10,8 @@
 namespace kx71 {
 
 struct SimOptions {
-  std::string devicemap;  // --devicemap DIR: where the COM<port> link goes
-  int port = 0;           // --port N
+  std::string devicemap;                    // --devicemap DIR: where the COM<port> link goes
+  int port = 0;                             // --port N
   SettingsBlock block = DefaultSimBlock();  // --block HEX
   SimFault fault = SimFault::None;          // --fault MODE
   int delayMs = 0;                          // --delay MS

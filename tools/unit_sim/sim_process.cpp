@@ -30,10 +30,12 @@ TSimProcess::TSimProcess(std::string devicemap, int port, std::vector<std::strin
   logPath_ = base + ".log";
   controlPath_ = base + ".ctl";
   statePath_ = base + ".state";
-  std::vector<std::string> argv = {KX71_UNIT_SIM_PATH, "--devicemap", devicemap_,    "--port",
-                                   std::to_string(port), "--control", controlPath_, "--state", statePath_, "--exit-with-parent"};
+  std::vector<std::string> argv = {KX71_UNIT_SIM_PATH,   "--devicemap",       devicemap_,   "--port",
+                                   std::to_string(port), "--control",         controlPath_, "--state",
+                                   statePath_,           "--exit-with-parent"};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<char*> cargv;
+  cargv.reserve(argv.size() + 1);
   for (std::string& a : argv) cargv.push_back(a.data());
   cargv.push_back(nullptr);
 
@@ -50,9 +52,13 @@ TSimProcess::TSimProcess(std::string devicemap, int port, std::vector<std::strin
   ready_ = WaitUntil([&] { return Count("STATE") > 0 && access(LinkPath().c_str(), F_OK) == 0; });
 }
 
-TSimProcess::~TSimProcess() { Stop(); }
+TSimProcess::~TSimProcess() {
+  Stop();
+}
 
-std::string TSimProcess::LinkPath() const { return devicemap_ + "/COM" + std::to_string(port_); }
+std::string TSimProcess::LinkPath() const {
+  return devicemap_ + "/COM" + std::to_string(port_);
+}
 
 std::vector<std::string> TSimProcess::Log() const {
   std::vector<std::string> lines;
@@ -81,7 +87,8 @@ std::vector<Frame> TSimProcess::Frames(std::string_view kind) const {
 std::size_t TSimProcess::Count(std::string_view kind) const {
   std::size_t n = 0;
   for (const std::string& line : Log()) {
-    if (line == kind || (line.starts_with(kind) && line.size() > kind.size() && line[kind.size()] == ' ')) ++n;
+    if (line == kind || (line.starts_with(kind) && line.size() > kind.size() && line[kind.size()] == ' '))
+      ++n;
   }
   return n;
 }

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <system_error>
 
 #include "hex.h"
 
@@ -28,14 +28,19 @@ timespec ToTimespec(std::chrono::nanoseconds d) {
 
 }  // namespace
 
-TSimServer::TSimServer(TPtyLink& line, TSimUnit& unit, TSimLog& log, TControlPipe* control,
-                       SimTiming timing, std::string statePath)
-    : line_(line), unit_(unit), log_(log), control_(control), timing_(timing),
+TSimServer::TSimServer(TPtyLink& line, TSimUnit& unit, TSimLog& log, TControlPipe* control, SimTiming timing,
+                       std::string statePath)
+    : line_(line),
+      unit_(unit),
+      log_(log),
+      control_(control),
+      timing_(timing),
       statePath_(std::move(statePath)) {}
 
 TSimServer::Clock::duration TSimServer::CharTime() const {
   if (timing_.baud <= 0) return {};
-  return std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(10'000'000'000LL / timing_.baud));
+  return std::chrono::duration_cast<Clock::duration>(
+      std::chrono::nanoseconds(10'000'000'000LL / timing_.baud));
 }
 
 bool TSimServer::WaitUntil(Clock::time_point deadline) {
@@ -66,7 +71,8 @@ bool TSimServer::Stopping() {
   return false;
 }
 
-void TSimServer::Run(volatile std::sig_atomic_t& stop, const sigset_t& waitMask, const sigset_t& stopSignals) {
+void TSimServer::Run(volatile std::sig_atomic_t& stop, const sigset_t& waitMask,
+                     const sigset_t& stopSignals) {
   stop_ = &stop;
   waitMask_ = &waitMask;
   stopSignals_ = &stopSignals;
@@ -96,7 +102,7 @@ void TSimServer::Run(volatile std::sig_atomic_t& stop, const sigset_t& waitMask,
     if (Stopping()) break;
     if (ready < 0) {
       if (errno == EINTR) continue;
-      log_.Line("ERROR", std::string("poll: ") + std::strerror(errno));
+      log_.Line("ERROR", std::string("poll: ") + std::generic_category().message(errno));
       break;
     }
     if (controlAt >= 0 && fds[controlAt].revents != 0) HandleControl();
@@ -247,9 +253,9 @@ void TSimServer::Apply(const SimCommand& cmd) {
 
 void TSimServer::ReportState() {
   log_.Line("STATE", std::string("fault=") + SimFaultName(unit_.Fault()) +
-                         " delay=" + std::to_string(timing_.delayMs) + " baud=" + std::to_string(timing_.baud) +
-                         " reads=" + std::to_string(unit_.Reads()) + " writes=" + std::to_string(unit_.Writes()) +
-                         " block=" + HexText(unit_.Block()));
+                         " delay=" + std::to_string(timing_.delayMs) +
+                         " baud=" + std::to_string(timing_.baud) + " reads=" + std::to_string(unit_.Reads()) +
+                         " writes=" + std::to_string(unit_.Writes()) + " block=" + HexText(unit_.Block()));
   if (!statePath_.empty()) WriteStateFile();
 }
 
@@ -258,14 +264,15 @@ void TSimServer::WriteStateFile() const {
   const std::string temp = statePath_ + ".tmp";
   std::FILE* f = std::fopen(temp.c_str(), "w");
   if (!f) {
-    log_.Line("ERROR", "state file " + temp + ": " + std::strerror(errno));
+    log_.Line("ERROR", "state file " + temp + ": " + std::generic_category().message(errno));
     return;
   }
-  std::fprintf(f, "block %s\nfault %s\ndelay %d\nbaud %d\nreads %d\nwrites %d\n", HexText(unit_.Block()).c_str(),
-               SimFaultName(unit_.Fault()), timing_.delayMs, timing_.baud, unit_.Reads(), unit_.Writes());
+  std::fprintf(f, "block %s\nfault %s\ndelay %d\nbaud %d\nreads %d\nwrites %d\n",
+               HexText(unit_.Block()).c_str(), SimFaultName(unit_.Fault()), timing_.delayMs, timing_.baud,
+               unit_.Reads(), unit_.Writes());
   const bool ok = std::fclose(f) == 0;
   if (!ok || std::rename(temp.c_str(), statePath_.c_str()) != 0) {
-    log_.Line("ERROR", "state file " + statePath_ + ": " + std::strerror(errno));
+    log_.Line("ERROR", "state file " + statePath_ + ": " + std::generic_category().message(errno));
   }
 }
 

@@ -62,7 +62,7 @@ class TSimServer {
   volatile std::sig_atomic_t* stop_ = nullptr;
   const sigset_t* waitMask_ = nullptr;
   const sigset_t* stopSignals_ = nullptr;
-  Clock::time_point lastArrival_{};     // when the last received character finished on the line
+  Clock::time_point lastArrival_{};      // when the last received character finished on the line
   Clock::time_point partialDeadline_{};  // a partly received request is dropped after this
 };
 

@@ -6,8 +6,8 @@ namespace kx71 {
 namespace {
 
 constexpr std::pair<SimFault, const char*> kFaultNames[] = {
-    {SimFault::None, "none"},     {SimFault::Silent, "silent"}, {SimFault::Short, "short"},
-    {SimFault::Badsum, "badsum"}, {SimFault::Nak, "nak"},       {SimFault::Extra, "extra"},
+    {SimFault::None, "none"},       {SimFault::Silent, "silent"}, {SimFault::Short, "short"},
+    {SimFault::Badsum, "badsum"},   {SimFault::Nak, "nak"},       {SimFault::Extra, "extra"},
     {SimFault::Garbage, "garbage"},
 };
 
@@ -74,7 +74,9 @@ TSimUnit::Step TSimUnit::Feed(std::uint8_t byte) {
   return {StepKind::Dropped, {}, {}, false};
 }
 
-Frame TSimUnit::Abandon() { return std::exchange(partial_, {}); }
+Frame TSimUnit::Abandon() {
+  return std::exchange(partial_, {});
+}
 
 TSimUnit::Step TSimUnit::Answer(Frame request, Frame reply) {
   switch (fault_) {
