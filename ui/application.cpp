@@ -4,7 +4,9 @@
 #include "ui/fonts.h"
 
 // Resources compiled into the static ui library must be registered by name from the program.
-static void RegisterUiResources() { Q_INIT_RESOURCE(kx71_ui); }
+static void RegisterUiResources() {
+  Q_INIT_RESOURCE(kx71_ui);
+}
 
 namespace kx71 {
 

@@ -72,7 +72,9 @@ std::vector<Taps> AreaTaps(int from, int to) {
   return taps;
 }
 
-std::uint8_t Average(std::uint32_t weightedSum) { return static_cast<std::uint8_t>((weightedSum + kOne / 2) / kOne); }
+std::uint8_t Average(std::uint32_t weightedSum) {
+  return static_cast<std::uint8_t>((weightedSum + kOne / 2) / kOne);
+}
 
 }  // namespace
 
@@ -80,7 +82,8 @@ QImage StretchBitmap(const QByteArray& file, QSize size) {
   constexpr int kHeader = 54;  // file header + BITMAPINFOHEADER
   if (file.size() < kHeader || file[0] != 'B' || file[1] != 'M' || size.isEmpty()) return {};
   const std::uint32_t offset = U32(file, 10), infoSize = U32(file, 14);
-  const auto width = static_cast<std::int32_t>(U32(file, 18)), height = static_cast<std::int32_t>(U32(file, 22));
+  const auto width = static_cast<std::int32_t>(U32(file, 18)),
+             height = static_cast<std::int32_t>(U32(file, 22));
   if (infoSize < 40 || U16(file, 28) != 24 || U32(file, 30) != 0 || width <= 0 || height == 0 ||
       height == INT32_MIN) {
     return {};

@@ -55,14 +55,17 @@ void TCommBox::hidePopup() {
   dropped_ = false;
   // QComboBox updates the current index only after hidePopup returns, so close-up is delivered
   // queued to see the entry just chosen.
-  QMetaObject::invokeMethod(this, [this] { emit closeUp(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { emit closeUp(); }, Qt::QueuedConnection);
 }
 
 std::string TCommBox::SelectedText() const {
   return currentIndex() < 0 ? std::string() : currentText().toStdString();
 }
 
-void TCommBox::Clear() { clear(); }
+void TCommBox::Clear() {
+  clear();
+}
 
 void TCommBox::Assign(const std::vector<std::string>& items) {
   clear();
@@ -83,7 +86,9 @@ int TCommBox::IndexOfIgnoreCase(const std::string& text) const {
   return -1;
 }
 
-void TCommBox::Select(int index) { setCurrentIndex(index); }
+void TCommBox::Select(int index) {
+  setCurrentIndex(index);
+}
 
 void TCommBox::SetItemHeights(int from) {
   for (int i = from; i < count(); ++i) setItemData(i, QSize(0, kItemHeight), Qt::SizeHintRole);

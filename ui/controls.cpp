@@ -37,8 +37,12 @@ W* Named(W* widget, const char* name, int x, int y, int w, int h) {
 
 }  // namespace
 
-QColor FaceColour() { return QApplication::palette().color(QPalette::Button); }
-QColor HighlightColour() { return QApplication::palette().color(QPalette::Light); }
+QColor FaceColour() {
+  return QApplication::palette().color(QPalette::Button);
+}
+QColor HighlightColour() {
+  return QApplication::palette().color(QPalette::Light);
+}
 
 void TEdit::keyPressEvent(QKeyEvent* event) {
   int key = event->key();
@@ -94,8 +98,7 @@ QLabel* MakeCaption(QWidget* parent, const char* name, const QString& text, int 
   return label;
 }
 
-QLabel* MakeFilledLabel(QWidget* parent, const char* name, int x, int y, int w, int h,
-                        const QColor& colour) {
+QLabel* MakeFilledLabel(QWidget* parent, const char* name, int x, int y, int w, int h, const QColor& colour) {
   auto* label = Named(new QLabel(parent), name, x, y, w, h);
   Fill(label, colour);
   return label;

@@ -83,7 +83,9 @@ class TSpeedButton : public QPushButton {
 
 // Selects `option` as a click would: when it was not selected, the others of its group are
 // unselected and its handler (wired to toggled(true)) runs; when it was, nothing happens.
-inline void SelectOption(QRadioButton* option) { option->setChecked(true); }
+inline void SelectOption(QRadioButton* option) {
+  option->setChecked(true);
+}
 
 // Factories: each names the control, places it at `x, y, w, h` in its parent and applies its look.
 // A panel: raised one-pixel bevel, no border or caption, filled with `colour`.
@@ -99,7 +101,7 @@ TScrollBar* MakeBar(QWidget* parent, const char* name, int x, int y, int w, int 
                     int step = 1);
 // A flat push button with a text caption in its own font and colour.
 TSpeedButton* MakeFlatButton(QWidget* parent, const char* name, const QString& caption, int x, int y, int w,
-                            int h, const QFont& font, const QColor& textColour);
+                             int h, const QFont& font, const QColor& textColour);
 // A button showing the picture at `resource` (its bottom-left pixel colour is transparent) and no
 // caption; `accessibleName` and `description` tell assistive tools what it does.
 QPushButton* MakePictureButton(QWidget* parent, const char* name, const QString& resource, int x, int y,

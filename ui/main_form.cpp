@@ -37,7 +37,8 @@ TMainForm::TMainForm(QWidget* parent) : QWidget(parent, Qt::Window) {
   CommX1.SetFlowCtrl(cfcNone);
   busy_.SetOnIdle([this] {
     // A close requested while a handler pumped messages: carried out once that handler has returned.
-    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { close(); }, Qt::QueuedConnection);
   });
 
   CreateControls();
@@ -56,13 +57,13 @@ QRadioButton* TMainForm::LevelOption(HandicapLevel level) const {
 }
 
 std::array<QFrame*, 17> TMainForm::Panels() const {
-  return {Panel1, Panel2,  Panel3,  Panel4,  Panel5,  Panel6,    Panel7,  Panel8, Panel9,
+  return {Panel1,  Panel2,  Panel3,  Panel4,  Panel5,  Panel6,    Panel7,  Panel8, Panel9,
           Panel10, Panel11, Panel12, Panel13, Panel14, CMD_PANEL, Panel16, Panel15};
 }
 
 void TMainForm::SetTabOrder() {
   // Panels in their tab order; inside each, its controls in creation order.
-  const QWidget* panels[] = {Panel14, CMD_PANEL, Panel1, Panel2, Panel3, Panel4,  Panel5, Panel6, Panel7,
+  const QWidget* panels[] = {Panel14, CMD_PANEL, Panel1,  Panel2,  Panel3,  Panel4,  Panel5,  Panel6, Panel7,
                              Panel8,  Panel9,    Panel10, Panel11, Panel12, Panel13, Panel16, Panel15};
   QWidget* previous = nullptr;
   for (const QWidget* panel : panels) {
@@ -82,8 +83,10 @@ void TMainForm::WireEvents() {
   On(this, CommBox, &TCommBox::dropDown, [this] { CommBoxDropDown(); });
   On(this, CommBox, &TCommBox::closeUp, [this] { CommBoxCloseUp(); });
 
-  for (QPushButton* b : {YOUID_INC, YOUID_DEC}) On(this, b, &QPushButton::clicked, [this, b] { YOU_BTNClick(b); });
-  for (QPushButton* b : {MYID_INC, MYID_DEC}) On(this, b, &QPushButton::clicked, [this, b] { MYID_BTNClick(b); });
+  for (QPushButton* b : {YOUID_INC, YOUID_DEC})
+    On(this, b, &QPushButton::clicked, [this, b] { YOU_BTNClick(b); });
+  for (QPushButton* b : {MYID_INC, MYID_DEC})
+    On(this, b, &QPushButton::clicked, [this, b] { MYID_BTNClick(b); });
   YOUID_EDIT->OnKeyDown = [this](QObject* s, int& key) { YOUID_EDITKeyDown(s, key); };
   MYID_EDIT->OnKeyDown = [this](QObject* s, int& key) { MYID_EDITKeyDown(s, key); };
   for (TEdit* edit : {YOUID_EDIT, MYID_EDIT}) {
@@ -149,14 +152,18 @@ void TMainForm::BARChange(QObject* sender) {
   qobject_cast<QLineEdit*>(Partner(bar))->setText(QString::number(bar->value()));
 }
 
-void TMainForm::BARChange2(QObject* sender) { BARChange(sender); }
+void TMainForm::BARChange2(QObject* sender) {
+  BARChange(sender);
+}
 
 void TMainForm::BARChange3(QObject* sender) {
   auto* bar = qobject_cast<QScrollBar*>(sender);
   qobject_cast<QLineEdit*>(Partner(bar))->setText(QString::number(bar->value() / 2 * 2));
 }
 
-void TMainForm::EXIT_BTNClick() { close(); }
+void TMainForm::EXIT_BTNClick() {
+  close();
+}
 
 void TMainForm::closeEvent(QCloseEvent* event) {
   if (busy_.DeferWhileBusy()) {

@@ -87,8 +87,9 @@ class TMainForm : public QWidget {
   QLabel *Label15 = nullptr, *Label16 = nullptr, *Label17 = nullptr, *Label18 = nullptr, *Label19 = nullptr,
          *Label20 = nullptr, *Label21 = nullptr, *Label22 = nullptr, *Label23 = nullptr, *Label24 = nullptr,
          *Label25 = nullptr, *Label26 = nullptr;
-  QRadioButton *Handy_S = nullptr, *Handy_M = nullptr, *Handy0 = nullptr, *Handy1 = nullptr, *Handy2 = nullptr,
-               *Handy3 = nullptr, *Handy4 = nullptr, *Handy5 = nullptr, *Handy6 = nullptr, *Handy_7 = nullptr;
+  QRadioButton *Handy_S = nullptr, *Handy_M = nullptr, *Handy0 = nullptr, *Handy1 = nullptr,
+               *Handy2 = nullptr, *Handy3 = nullptr, *Handy4 = nullptr, *Handy5 = nullptr, *Handy6 = nullptr,
+               *Handy_7 = nullptr;
   QLabel* K_Comment = nullptr;
   QLabel* Label14 = nullptr;
   TCommBox* CommBox = nullptr;

@@ -57,13 +57,15 @@ void TMainForm::CreateControls() {
   auto identifier = [](QFrame* p, const char* prefix, const QColor& colour, TSpeedButton*& dec, TEdit*& edit,
                        TSpeedButton*& inc) {
     const QByteArray n(prefix);
-    dec = MakeFlatButton(p, (n + "_DEC").constData(), QStringLiteral("－"), 88, 7, 19, 27, SystemFont(19, true), kBlue);
+    dec = MakeFlatButton(p, (n + "_DEC").constData(), QStringLiteral("－"), 88, 7, 19, 27,
+                         SystemFont(19, true), kBlue);
     edit = MakeEdit(p, (n + "_EDIT").constData(), 108, 6, 117, 29);
     edit->setFont(UiFont(21, true));
     SetColours(edit, colour, QColor());
     edit->setText(QStringLiteral("0"));
     edit->setProperty("Hint", QString::fromLatin1(prefix));  // hints are off: kept, never shown
-    inc = MakeFlatButton(p, (n + "_INC").constData(), QStringLiteral("＋"), 226, 7, 19, 27, SystemFont(19, true), kRed);
+    inc = MakeFlatButton(p, (n + "_INC").constData(), QStringLiteral("＋"), 226, 7, 19, 27,
+                         SystemFont(19, true), kRed);
   };
   auto radioPair = [](QFrame* p, const char* onName, const char* onCaption, int onX, int onWidth,
                       const char* offName, const char* offCaption, int offX, int offWidth, QRadioButton*& on,
@@ -120,11 +122,12 @@ void TMainForm::CreateControls() {
   PROGRAM_BTN = MakePictureButton(CMD_PANEL, "PROGRAM_BTN", QStringLiteral(":/kx71/write.png"), 2, 2, 40, 24,
                                   kBlue, QStringLiteral("Write to the unit"),
                                   QStringLiteral("Writes the chosen level and the settings to the unit"));
-  READ_BTN = MakePictureButton(CMD_PANEL, "READ_BTN", QStringLiteral(":/kx71/read.png"), 43, 2, 43, 24, kGreen,
-                               QStringLiteral("Read from the unit"),
+  READ_BTN = MakePictureButton(CMD_PANEL, "READ_BTN", QStringLiteral(":/kx71/read.png"), 43, 2, 43, 24,
+                               kGreen, QStringLiteral("Read from the unit"),
                                QStringLiteral("Reads the settings from the unit and selects their level"));
-  EXIT_BTN = MakePictureButton(CMD_PANEL, "EXIT_BTN", QStringLiteral(":/kx71/exit.png"), 264, 2, 41, 24, kRed,
-                               QStringLiteral("Exit"), QStringLiteral("Closes the window and ends the program"));
+  EXIT_BTN =
+      MakePictureButton(CMD_PANEL, "EXIT_BTN", QStringLiteral(":/kx71/exit.png"), 264, 2, 41, 24, kRed,
+                        QStringLiteral("Exit"), QStringLiteral("Closes the window and ends the program"));
 
   // The information line.
   Panel16 = MakePanel(this, "Panel16", 0, 392, 310, 24, kSkyBlue);
@@ -147,9 +150,9 @@ void TMainForm::CreateControls() {
     int x, y, w, h;
   };
   const Box boxes[] = {
-      {Label15, "Label15", 101, 20, 129, 17}, {Label16, "Label16", 101, 44, 129, 17},
-      {Label17, "Label17", 80, 64, 4, 12},    {Label18, "Label18", 101, 65, 129, 20},
-      {Label19, "Label19", 101, 92, 129, 17}, {Label20, "Label20", 101, 116, 129, 17},
+      {Label15, "Label15", 101, 20, 129, 17},  {Label16, "Label16", 101, 44, 129, 17},
+      {Label17, "Label17", 80, 64, 4, 12},     {Label18, "Label18", 101, 65, 129, 20},
+      {Label19, "Label19", 101, 92, 129, 17},  {Label20, "Label20", 101, 116, 129, 17},
       {Label21, "Label21", 101, 140, 129, 17}, {Label22, "Label22", 101, 164, 129, 17},
       {Label23, "Label23", 101, 188, 129, 17}, {Label24, "Label24", 101, 212, 129, 17},
       {Label25, "Label25", 101, 236, 129, 17}, {Label26, "Label26", 16, 270, 289, 67},
@@ -157,7 +160,8 @@ void TMainForm::CreateControls() {
   for (const Box& b : boxes) b.label = MakeFilledLabel(Panel15, b.name, b.x, b.y, b.w, b.h, kShadow);
   for (const LevelInfo& level : Levels()) {
     const int i = static_cast<int>(level.level);
-    levelOptions_[i] = MakeOption(Panel15, level.name, QString::fromUtf8(level.caption), 96, 16 + 24 * i, 129, 18);
+    levelOptions_[i] =
+        MakeOption(Panel15, level.name, QString::fromUtf8(level.caption), 96, 16 + 24 * i, 129, 18);
   }
   std::tie(Handy_S, Handy_M, Handy0, Handy1, Handy2, Handy3, Handy4, Handy5, Handy6, Handy_7) =
       std::tuple_cat(levelOptions_);

@@ -9,9 +9,13 @@ constexpr const char* kTagProperty = "Tag";
 constexpr const char* kPartnerProperty = "Partner";
 }  // namespace
 
-std::int32_t Tag(const QObject* control) { return control->property(kTagProperty).toInt(); }
+std::int32_t Tag(const QObject* control) {
+  return control->property(kTagProperty).toInt();
+}
 
-void SetTag(QObject* control, std::int32_t tag) { control->setProperty(kTagProperty, tag); }
+void SetTag(QObject* control, std::int32_t tag) {
+  control->setProperty(kTagProperty, tag);
+}
 
 QWidget* Partner(const QObject* control) {
   return control->property(kPartnerProperty).value<QPointer<QWidget>>().data();

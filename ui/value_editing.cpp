@@ -11,15 +11,23 @@
 namespace kx71 {
 namespace {
 
-QLineEdit* AsEdit(QObject* control) { return qobject_cast<QLineEdit*>(control); }
+QLineEdit* AsEdit(QObject* control) {
+  return qobject_cast<QLineEdit*>(control);
+}
 
-bool IsReturn(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+bool IsReturn(int key) {
+  return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
 
 }  // namespace
 
-void TMainForm::YOU_BTNClick(QObject* sender) { StepIdentifier(sender); }
+void TMainForm::YOU_BTNClick(QObject* sender) {
+  StepIdentifier(sender);
+}
 
-void TMainForm::MYID_BTNClick(QObject* sender) { StepIdentifier(sender); }
+void TMainForm::MYID_BTNClick(QObject* sender) {
+  StepIdentifier(sender);
+}
 
 void TMainForm::StepIdentifier(QObject* sender) {
   // Steps from the stored value; text typed but not yet taken by ID_Exit is lost.
@@ -37,9 +45,13 @@ void TMainForm::StepIdentifier(QObject* sender) {
   edit->selectAll();
 }
 
-void TMainForm::YOUID_EDITKeyDown(QObject* sender, int& key) { IdentifierKey(sender, key, YOUID_INC, YOUID_DEC); }
+void TMainForm::YOUID_EDITKeyDown(QObject* sender, int& key) {
+  IdentifierKey(sender, key, YOUID_INC, YOUID_DEC);
+}
 
-void TMainForm::MYID_EDITKeyDown(QObject* sender, int& key) { IdentifierKey(sender, key, MYID_INC, MYID_DEC); }
+void TMainForm::MYID_EDITKeyDown(QObject* sender, int& key) {
+  IdentifierKey(sender, key, MYID_INC, MYID_DEC);
+}
 
 void TMainForm::IdentifierKey(QObject* sender, int& key, QPushButton* inc, QPushButton* dec) {
   if (IsReturn(key)) {
@@ -73,7 +85,9 @@ void TMainForm::EDITExit(QObject* sender) {
   BARChange(bar);  // the edit shows the position, for YOBI2 unrounded
 }
 
-void TMainForm::EDITMouseUp(QObject* sender) { AsEdit(sender)->selectAll(); }
+void TMainForm::EDITMouseUp(QObject* sender) {
+  AsEdit(sender)->selectAll();
+}
 
 void TMainForm::LevelClick(HandicapLevel level) {
   const LevelInfo& info = Info(level);
@@ -81,15 +95,35 @@ void TMainForm::LevelClick(HandicapLevel level) {
   THR_BAR->setValue(info.preset);
 }
 
-void TMainForm::Handy_SClick() { LevelClick(HandicapLevel::Handy_S); }
-void TMainForm::Handy_MClick() { LevelClick(HandicapLevel::Handy_M); }
-void TMainForm::Handy0Click() { LevelClick(HandicapLevel::Handy0); }
-void TMainForm::Handy1Click() { LevelClick(HandicapLevel::Handy1); }
-void TMainForm::Handy2Click() { LevelClick(HandicapLevel::Handy2); }
-void TMainForm::Handy3Click() { LevelClick(HandicapLevel::Handy3); }
-void TMainForm::Handy4Click() { LevelClick(HandicapLevel::Handy4); }
-void TMainForm::Handy5Click() { LevelClick(HandicapLevel::Handy5); }
-void TMainForm::Handy6Click() { LevelClick(HandicapLevel::Handy6); }
-void TMainForm::Handy_7Click() { LevelClick(HandicapLevel::Handy_7); }
+void TMainForm::Handy_SClick() {
+  LevelClick(HandicapLevel::Handy_S);
+}
+void TMainForm::Handy_MClick() {
+  LevelClick(HandicapLevel::Handy_M);
+}
+void TMainForm::Handy0Click() {
+  LevelClick(HandicapLevel::Handy0);
+}
+void TMainForm::Handy1Click() {
+  LevelClick(HandicapLevel::Handy1);
+}
+void TMainForm::Handy2Click() {
+  LevelClick(HandicapLevel::Handy2);
+}
+void TMainForm::Handy3Click() {
+  LevelClick(HandicapLevel::Handy3);
+}
+void TMainForm::Handy4Click() {
+  LevelClick(HandicapLevel::Handy4);
+}
+void TMainForm::Handy5Click() {
+  LevelClick(HandicapLevel::Handy5);
+}
+void TMainForm::Handy6Click() {
+  LevelClick(HandicapLevel::Handy6);
+}
+void TMainForm::Handy_7Click() {
+  LevelClick(HandicapLevel::Handy_7);
+}
 
 }  // namespace kx71

@@ -153,13 +153,15 @@ int main() {
     emptyCpu.push_back(e->cpuMs);
     mainCpu.push_back(m->cpuMs);
   }
-  std::printf("Window start-up under Xvfb (%s), median of %d starts each\n", server.Display().c_str(), kStarts);
+  std::printf("Window start-up under Xvfb (%s), median of %d starts each\n", server.Display().c_str(),
+              kStarts);
   PrintRow("start to first frame", "ms", Median(emptyMs), Median(mainMs), kTimeAim);
   PrintRow("peak resident memory", "MB", Median(emptyMb), Median(mainMb), kMemoryAim);
   const double emptyCpuMs = Median(emptyCpu), mainCpuMs = Median(mainCpu);
-  std::printf("  %-22s empty window %7.1f ms   main window %7.1f ms   ratio %.2f (no aim; shows the cost when\n"
-              "  %-22s the machine is busy and wall times spread)\n",
-              "CPU time of a start", emptyCpuMs, mainCpuMs, mainCpuMs / emptyCpuMs, "");
+  std::printf(
+      "  %-22s empty window %7.1f ms   main window %7.1f ms   ratio %.2f (no aim; shows the cost when\n"
+      "  %-22s the machine is busy and wall times spread)\n",
+      "CPU time of a start", emptyCpuMs, mainCpuMs, mainCpuMs / emptyCpuMs, "");
   double load[1] = {0};
   if (getloadavg(load, 1) == 1) std::printf("  load average during the run: %.2f\n", load[0]);
   return 0;

@@ -53,8 +53,9 @@ TEST(Artwork, StretchKeepsOrientationAndChannelsOfSmallPictures) {
   QImage quadrants(7, 6, QImage::Format_RGB32);
   for (int y = 0; y < 6; ++y) {
     for (int x = 0; x < 7; ++x) {
-      quadrants.setPixel(x, y, y < 3 ? (x < 4 ? qRgb(255, 0, 0) : qRgb(0, 255, 0))
-                                     : (x < 4 ? qRgb(0, 0, 255) : qRgb(255, 255, 255)));
+      quadrants.setPixel(x, y,
+                         y < 3 ? (x < 4 ? qRgb(255, 0, 0) : qRgb(0, 255, 0))
+                               : (x < 4 ? qRgb(0, 0, 255) : qRgb(255, 255, 255)));
     }
   }
   const QByteArray file = AsBitmapFile(quadrants);

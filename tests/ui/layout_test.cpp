@@ -197,9 +197,10 @@ TEST(Layout, EveryControlMatchesTheTable) {
 
   // Each hidden panel's caption.
   const std::pair<const char*, const char*> captions[] = {
-      {"Panel5", "OVERTAKE"}, {"Panel11", "OT MAX (回）"}, {"Panel12", "OT TIME (秒)"},
-      {"Panel13", "MAXPWR （%)"}, {"Panel2", "YOURID"}, {"Panel3", "MYID"}, {"Panel4", "MASTERF"},
-      {"Panel6", "LASTCH"}, {"Panel7", "MODE"}, {"Panel8", "LOW CH"}, {"Panel9", "HIGH CH"}, {"Panel1", "BUP"},
+      {"Panel5", "OVERTAKE"},     {"Panel11", "OT MAX (回）"}, {"Panel12", "OT TIME (秒)"},
+      {"Panel13", "MAXPWR （%)"}, {"Panel2", "YOURID"},        {"Panel3", "MYID"},
+      {"Panel4", "MASTERF"},      {"Panel6", "LASTCH"},        {"Panel7", "MODE"},
+      {"Panel8", "LOW CH"},       {"Panel9", "HIGH CH"},       {"Panel1", "BUP"},
       {"Panel10", "ST ADJ"}};
   for (const auto& [panelName, caption] : captions) {
     SCOPED_TRACE(panelName);
@@ -261,8 +262,8 @@ TEST(Layout, WindowFontsAndControlLooks) {
   EXPECT_EQ(form.YOUID_EDIT->font().pixelSize(), 21);
 
   // Capital letters in the information line and the numeric edits, not in the identifiers.
-  for (QLineEdit* edit : std::initializer_list<QLineEdit*>{form.MON_EDIT, form.THR_EDIT, form.YOBI2_EDIT,
-                                                           form.HICH_EDIT}) {
+  for (QLineEdit* edit :
+       std::initializer_list<QLineEdit*>{form.MON_EDIT, form.THR_EDIT, form.YOBI2_EDIT, form.HICH_EDIT}) {
     EXPECT_EQ(edit->font().capitalization(), QFont::AllUppercase) << edit->objectName().toStdString();
   }
   EXPECT_NE(form.YOUID_EDIT->font().capitalization(), QFont::AllUppercase);

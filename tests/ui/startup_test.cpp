@@ -31,7 +31,8 @@ TEST(StartUp, LeavesTheDefaultsOfTheLayoutAndFormCreate) {
   EXPECT_EQ(form.THR_EDIT->text(), QStringLiteral("1"));
   EXPECT_EQ(form.YOBI1_BAR->value(), 1);
   EXPECT_EQ(form.YOBI1_EDIT->text(), QStringLiteral("1"));
-  for (QScrollBar* bar : {form.LAST_BAR, form.MODE_BAR, form.UA_BAR, form.LOW_BAR, form.HICH_BAR, form.YOBI2_BAR}) {
+  for (QScrollBar* bar :
+       {form.LAST_BAR, form.MODE_BAR, form.UA_BAR, form.LOW_BAR, form.HICH_BAR, form.YOBI2_BAR}) {
     EXPECT_EQ(bar->value(), 0) << bar->objectName().toStdString();
   }
   // "No Handicap" selected by the layout, not by a click: no message, not its preset 5.
@@ -114,8 +115,8 @@ class MappedPty {
     // Keep one slave descriptor open until the component has opened the device, so the master
     // reports a hang-up only when the component closes it.
     holder_ = open(slave_.c_str(), O_RDWR | O_NOCTTY);
-    std::filesystem::create_symlink(slave_, std::filesystem::path(dir_.path().toStdString()) /
-                                                ("COM" + std::to_string(portNo)));
+    std::filesystem::create_symlink(
+        slave_, std::filesystem::path(dir_.path().toStdString()) / ("COM" + std::to_string(portNo)));
     qputenv("KX71_DEVICEMAP", dir_.path().toLocal8Bit());
   }
   ~MappedPty() {

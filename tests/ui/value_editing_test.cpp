@@ -16,8 +16,9 @@ namespace {
 class ValueEditing : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (QFrame* p : {form.Panel1, form.Panel2, form.Panel3, form.Panel4, form.Panel5, form.Panel6, form.Panel7,
-                      form.Panel8, form.Panel9, form.Panel10, form.Panel11, form.Panel12, form.Panel13}) {
+    for (QFrame* p :
+         {form.Panel1, form.Panel2, form.Panel3, form.Panel4, form.Panel5, form.Panel6, form.Panel7,
+          form.Panel8, form.Panel9, form.Panel10, form.Panel11, form.Panel12, form.Panel13}) {
       SetPanelShown(p, true);
     }
     ASSERT_TRUE(test::ShowActive(form));
@@ -39,7 +40,9 @@ class ValueEditing : public ::testing::Test {
     QTest::keyClick(edit, Qt::Key_Return);
   }
 
-  static bool WholeTextSelected(QLineEdit* edit) { return edit->hasSelectedText() && edit->selectedText() == edit->text(); }
+  static bool WholeTextSelected(QLineEdit* edit) {
+    return edit->hasSelectedText() && edit->selectedText() == edit->text();
+  }
 
   TMainForm form;
 };
@@ -115,9 +118,20 @@ TEST_F(ValueEditing, LeavingAnIdentifierConvertsAndLimitsTheText) {
     int expected;  // -1: the stored value stays
   };
   const Case cases[] = {
-      {"abc", -1},         {"", -1},          {"42 ", -1},         {"2147483648", -1}, {"-2147483649", -1},
-      {"-5", 0},           {"16777216", 16777215}, {"2147483647", 16777215}, {"$80000000", 0},
-      {"0xFFFFFFFF", 0},   {" 42", 42},       {"$FF", 255},        {"+9", 9},          {"x7fffffff", 16777215},
+      {"abc", -1},
+      {"", -1},
+      {"42 ", -1},
+      {"2147483648", -1},
+      {"-2147483649", -1},
+      {"-5", 0},
+      {"16777216", 16777215},
+      {"2147483647", 16777215},
+      {"$80000000", 0},
+      {"0xFFFFFFFF", 0},
+      {" 42", 42},
+      {"$FF", 255},
+      {"+9", 9},
+      {"x7fffffff", 16777215},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
@@ -192,12 +206,14 @@ TEST_F(ValueEditing, EachLevelShowsItsMessageAndSetsItsCount) {
   // The texts as the user reads them, lines joined by CR LF.
   SelectOption(form.Handy6);
   EXPECT_EQ(form.K_Comment->text(),
-            QStringLiteral("Message from developer：\r\nYou've just entered the road to the Vantor summit. Overtake "
-                           "your rivals on the straight!!\r\n\r\n(Overtake count: 15 times)"));
+            QStringLiteral(
+                "Message from developer：\r\nYou've just entered the road to the Vantor summit. Overtake "
+                "your rivals on the straight!!\r\n\r\n(Overtake count: 15 times)"));
   SelectOption(form.Handy4);
-  EXPECT_EQ(form.K_Comment->text(),
-            QStringLiteral("Message from developer：\r\nYou must be getting used to overtaking. Stay sharp!\r\n\r\n"
-                           "\r\n(Overtake count: 9 times)"));
+  EXPECT_EQ(
+      form.K_Comment->text(),
+      QStringLiteral("Message from developer：\r\nYou must be getting used to overtaking. Stay sharp!\r\n\r\n"
+                     "\r\n(Overtake count: 9 times)"));
   EXPECT_EQ(form.THR_BAR->value(), 9);
 }
 

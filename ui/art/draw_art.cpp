@@ -78,7 +78,8 @@ void Ground(QPainter& p) {
   p.fillRect(QRectF(0, kHorizon, kShownWidth, kShownHeight - kHorizon), ground);
   // A neon grid on the ground, in perspective.
   p.setPen(QPen(QColor(255, 60, 200, 150), 0.8));
-  for (int i = -12; i <= 12; ++i) p.drawLine(QPointF(kVanishX, kHorizon), QPointF(kVanishX + i * 60, kShownHeight));
+  for (int i = -12; i <= 12; ++i)
+    p.drawLine(QPointF(kVanishX, kHorizon), QPointF(kVanishX + i * 60, kShownHeight));
   for (int i = 1; i < 14; ++i) {
     const double y = kHorizon + (kShownHeight - kHorizon) * std::pow(i / 13.0, 2.2);
     p.drawLine(QPointF(0, y), QPointF(kShownWidth, y));
@@ -336,8 +337,9 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
   const QDir dir(QString::fromLocal8Bit(argv[1]));
-  const bool ok = Save(DecorativePicture(), dir, "decor.bmp", "BMP") && Save(WriteGlyph(), dir, "write.png") &&
-                  Save(ReadGlyph(), dir, "read.png") && Save(ExitGlyph(), dir, "exit.png") &&
-                  Save(Icon(256), dir, "icon.png") && Save(Icon(48), dir, "icon-48.png");
+  const bool ok = Save(DecorativePicture(), dir, "decor.bmp", "BMP") &&
+                  Save(WriteGlyph(), dir, "write.png") && Save(ReadGlyph(), dir, "read.png") &&
+                  Save(ExitGlyph(), dir, "exit.png") && Save(Icon(256), dir, "icon.png") &&
+                  Save(Icon(48), dir, "icon-48.png");
   return ok ? 0 : 1;
 }
