@@ -338,6 +338,9 @@ class TPosixSerialDevice final : public TSerialDevice {
       const int n = ::epoll_wait(epoll_, events, 2, -1);
       if (n < 0) {
         if (errno == EINTR) continue;
+        // Not expected on a live descriptor; pause so the receive worker cannot spin on it.
+        pollfd wake{rxWake_, POLLIN, 0};
+        ::poll(&wake, 1, 20);
         return 0;
       }
       bool woken = false;
