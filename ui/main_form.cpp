@@ -62,14 +62,15 @@ std::array<QFrame*, 17> TMainForm::Panels() const {
 }
 
 void TMainForm::SetTabOrder() {
-  // Panels in their tab order; inside each, its controls in creation order.
+  // Panels in their tab order; inside each, its controls in creation order. Every control joins the
+  // chain: Tab passes over those that take no focus from it (labels, unselected options, MON_EDIT).
   const QWidget* panels[] = {Panel14, CMD_PANEL, Panel1,  Panel2,  Panel3,  Panel4,  Panel5,  Panel6, Panel7,
                              Panel8,  Panel9,    Panel10, Panel11, Panel12, Panel13, Panel16, Panel15};
   QWidget* previous = nullptr;
   for (const QWidget* panel : panels) {
     for (QObject* child : panel->children()) {
       auto* control = qobject_cast<QWidget*>(child);
-      if (!control || !(control->focusPolicy() & Qt::TabFocus)) continue;
+      if (!control) continue;
       if (previous) QWidget::setTabOrder(previous, control);
       previous = control;
     }
