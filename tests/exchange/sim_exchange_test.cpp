@@ -250,6 +250,10 @@ long CpuTicks(pid_t pid) {
 TEST(UnitSim, ServesAgainAfterHangUpsWithoutSpinningAndRemovesItsLink) {
   char dir[] = "/tmp/kx71-unit-sim.XXXXXX";
   ASSERT_NE(mkdtemp(dir), nullptr);
+  const struct RemoveAtEnd {
+    const char* path;
+    ~RemoveAtEnd() { std::filesystem::remove_all(path); }
+  } removeAtEnd{dir};
   {
     TSimProcess sim(dir, 3, {"--block", HexText(kNew)});
     ASSERT_TRUE(sim.Ready());
@@ -277,7 +281,6 @@ TEST(UnitSim, ServesAgainAfterHangUpsWithoutSpinningAndRemovesItsLink) {
     ASSERT_FALSE(sim.Log().empty());
     EXPECT_EQ(sim.Log().back(), "EXIT SIGTERM");
   }
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
