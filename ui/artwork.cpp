@@ -31,15 +31,15 @@ void ReleaseProgramPages(const void* data, qsizetype size) {
 #endif
 }
 
-std::uint32_t U32(const QByteArray& b, int at) {
+std::uint32_t U32(const uchar* b) {
   std::uint32_t v = 0;
-  std::memcpy(&v, b.constData() + at, 4);  // little-endian on every platform the window runs on
+  std::memcpy(&v, b, 4);  // little-endian on every platform the window runs on
   return v;
 }
 
-std::uint16_t U16(const QByteArray& b, int at) {
+std::uint16_t U16(const uchar* b) {
   std::uint16_t v = 0;
-  std::memcpy(&v, b.constData() + at, 2);
+  std::memcpy(&v, b, 2);
   return v;
 }
 
@@ -78,23 +78,23 @@ std::uint8_t Average(std::uint32_t weightedSum) {
 
 }  // namespace
 
-QImage StretchBitmap(const QByteArray& file, QSize size) {
+QImage StretchBitmap(const uchar* file, qsizetype fileSize, QSize size) {
   constexpr int kHeader = 54;  // file header + BITMAPINFOHEADER
-  if (file.size() < kHeader || file[0] != 'B' || file[1] != 'M' || size.isEmpty()) return {};
-  const std::uint32_t offset = U32(file, 10), infoSize = U32(file, 14);
-  const auto width = static_cast<std::int32_t>(U32(file, 18)),
-             height = static_cast<std::int32_t>(U32(file, 22));
-  if (infoSize < 40 || U16(file, 28) != 24 || U32(file, 30) != 0 || width <= 0 || height == 0 ||
+  if (fileSize < kHeader || file[0] != 'B' || file[1] != 'M' || size.isEmpty()) return {};
+  const std::uint32_t offset = U32(file + 10), infoSize = U32(file + 14);
+  const auto width = static_cast<std::int32_t>(U32(file + 18)),
+             height = static_cast<std::int32_t>(U32(file + 22));
+  if (infoSize < 40 || U16(file + 28) != 24 || U32(file + 30) != 0 || width <= 0 || height == 0 ||
       height == INT32_MIN) {
     return {};
   }
   const int rows = std::abs(height);
   const qsizetype stride = (static_cast<qsizetype>(width) * 3 + 3) & ~qsizetype{3};
-  if (offset < kHeader || offset > static_cast<std::uint32_t>(file.size()) ||
-      (file.size() - offset) / stride < rows) {
+  if (offset < kHeader || offset > static_cast<std::uint64_t>(fileSize) ||
+      (fileSize - offset) / stride < rows) {
     return {};
   }
-  const auto* pixels = reinterpret_cast<const uchar*>(file.constData()) + offset;
+  const uchar* pixels = file + offset;
   auto fileRow = [&](int y) { return pixels + stride * (height > 0 ? rows - 1 - y : y); };  // bottom-up
 
   // Across each source row first (8-bit results), then down the columns.
@@ -140,10 +140,10 @@ QImage StretchBitmap(const QByteArray& file, QSize size) {
 
 QPixmap DecorativePicture() {
   const QResource resource(QString::fromLatin1(kDecorResource));
-  QImage stretched = StretchBitmap(resource.uncompressedData(), kDecorShownSize);
-  // The resource is compiled into the program uncompressed, so its data lies in the program's
-  // read-only file mapping.
+  QImage stretched;
   if (resource.compressionAlgorithm() == QResource::NoCompression) {
+    // Compiled into the program uncompressed: the data lies in its read-only file mapping.
+    stretched = StretchBitmap(resource.data(), resource.size(), kDecorShownSize);
     ReleaseProgramPages(resource.data(), resource.size());
   }
   if (stretched.isNull()) {  // not the bitmap expected: let Qt read whatever it is

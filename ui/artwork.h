@@ -16,8 +16,8 @@ inline const QSize kDecorShownSize{321, 345};  // the area it is stretched into
 // The picture stretched to kDecorShownSize.
 QPixmap DecorativePicture();
 
-// A 24-bit bitmap file's pixels stretched to `size` by area averaging, read where they lie in
-// `file`; a null image when `file` is not an uncompressed 24-bit bitmap.
-QImage StretchBitmap(const QByteArray& file, QSize size);
+// The pixels of the 24-bit bitmap file at `file` stretched to `size` by area averaging, read where
+// they lie; a null image when the file is not an uncompressed 24-bit bitmap.
+QImage StretchBitmap(const uchar* file, qsizetype fileSize, QSize size);
 
 }  // namespace kx71

@@ -11,6 +11,10 @@
 namespace kx71 {
 namespace {
 
+QImage StretchBitmap(const QByteArray& file, QSize size) {
+  return kx71::StretchBitmap(reinterpret_cast<const uchar*>(file.constData()), file.size(), size);
+}
+
 QByteArray AsBitmapFile(const QImage& image) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
