@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_row.h"
 #include "comm/CommX.h"
 #include "comm/plain_main_thread.h"
 #include "support/pty_port.h"
@@ -59,6 +60,7 @@ void IdleCpu(TMainThread& main) {
   const double perSecond = (CpuMs() - cpu0) / seconds;
   std::printf("Idle CPU of an open port over %.1f s: %.3f ms per second (aim: under 1 ms per second) %s\n",
               seconds, perSecond, perSecond < 1.0 ? "OK" : "MISSED");
+  BenchRow(perSecond < 1.0, "idle CPU, open port (5 s)", "< 1 ms/s", "%.3f ms/s", perSecond);
 }
 
 void ReadLatency(TMainThread& main, testing::TPtyPort& pty) {
@@ -95,6 +97,8 @@ void ReadLatency(TMainThread& main, testing::TPtyPort& pty) {
       "Read latency after the last byte, %d reads of 16 bytes: median %.3f ms, 90th percentile %.3f ms, "
       "failed reads %d (aim: median under 2 ms, no failures) %s\n",
       kTrials, median, p90, failures, median < 2.0 && failures == 0 ? "OK" : "MISSED");
+  BenchRow(median < 2.0 && failures == 0, "Read return after last byte, median", "< 2 ms, 0 failed",
+           "%.3f ms, %d failed", median, failures);
 }
 
 void OpenCloseCycles(TMainThread& main, testing::TPtyPort& pty) {
@@ -124,6 +128,8 @@ void OpenCloseCycles(TMainThread& main, testing::TPtyPort& pty) {
       "%d Open/Close cycles (%.1f s, pauses skipped): descriptors %+d, threads %+d, heap %+lld bytes "
       "(aim: 0 descriptors, 0 threads, heap growth under 4096 bytes) %s\n",
       kCycles, seconds, fds, threads, heap, fds == 0 && threads == 0 && heap < 4096 ? "OK" : "MISSED");
+  BenchRow(fds == 0 && threads == 0 && heap < 4096, "1000 Open/Close: fds, threads, heap", "0, 0, < 4096 B",
+           "%+d, %+d, %+lld B", fds, threads, heap);
 }
 
 }  // namespace

@@ -13,8 +13,10 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "bench/bench_row.h"
 #include "comm/CommX.h"
 #include "comm/plain_main_thread.h"
 #include "protocol/exchange.h"
@@ -101,6 +103,11 @@ void Print(const char* client, const char* what, int chars, const Figures& f) {
       "p99 %6.2f ms (aim <= %.0f ms)%s",
       client, what, chars, LineMs(chars), f.median, kAimMedianMs, f.p99, kAimP99Ms, f.failures ? "" : "\n");
   if (f.failures) std::printf("  FAILED EXCHANGES: %d\n", f.failures);
+  const bool ours = std::string_view(client) == "TCommX";
+  const std::string figure = std::string(client) + " " + what + " overhead above line time";
+  BenchRow(ours ? f.median <= kAimMedianMs && f.p99 <= kAimP99Ms && f.failures == 0 : -1, figure.c_str(),
+           ours ? "median <= 2 ms, p99 <= 5 ms" : "(plain termios client)", "median %.2f ms, p99 %.2f ms%s",
+           f.median, f.p99, f.failures ? ", FAILURES" : "");
 }
 
 int Run() {
@@ -163,6 +170,8 @@ int Run() {
         "write %+.2f ms (x%.3f)\n",
         compRead.median - rawRead.median, ratio(compRead, rawRead, readChars),
         compWrite.median - rawWrite.median, ratio(compWrite, rawWrite, writeChars));
+    BenchRow(-1, "TCommX / termios exchange time, median", "(ratio)", "read x%.3f, write x%.3f",
+             ratio(compRead, rawRead, readChars), ratio(compWrite, rawWrite, writeChars));
     status = compRead.failures + compWrite.failures + rawRead.failures + rawWrite.failures ? 1 : 0;
   }
   std::filesystem::remove_all(dir);
