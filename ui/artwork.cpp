@@ -43,37 +43,35 @@ std::uint16_t U16(const uchar* b) {
   return v;
 }
 
-// Area averaging in one direction: the source pixels that make up each target pixel, with the share
-// each contributes, in 1/4096ths that add up to exactly 4096.
-constexpr int kOne = 4096;
+// Area averaging in one direction: for each target pixel, the source pixels that make it up
+// (first, count) and the share each contributes, in 1/4096ths that add up to exactly 4096.
+constexpr std::uint32_t kOne = 4096;
 
 struct Taps {
-  int first = 0;
-  std::vector<std::uint32_t> weights;
+  std::vector<int> first, count, offset;
+  std::vector<std::uint32_t> weights;  // count[i] weights from offset[i]
 };
 
-std::vector<Taps> AreaTaps(int from, int to) {
-  std::vector<Taps> taps(static_cast<std::size_t>(to));
+Taps AreaTaps(int from, int to) {
+  Taps taps;
   const double scale = static_cast<double>(from) / to;
   for (int i = 0; i < to; ++i) {
     const double lo = i * scale, hi = (i + 1) * scale;
-    Taps& t = taps[static_cast<std::size_t>(i)];
-    t.first = std::min(from - 1, static_cast<int>(lo));
-    const int last = std::clamp(static_cast<int>(std::ceil(hi)) - 1, t.first, from - 1);
+    const int first = std::min(from - 1, static_cast<int>(lo));
+    const int last = std::clamp(static_cast<int>(std::ceil(hi)) - 1, first, from - 1);
+    taps.first.push_back(first);
+    taps.count.push_back(last - first + 1);
+    taps.offset.push_back(static_cast<int>(taps.weights.size()));
     std::uint32_t given = 0;
-    for (int s = t.first; s <= last; ++s) {
+    for (int s = first; s <= last; ++s) {
       const double covered = std::min(hi, s + 1.0) - std::max(lo, static_cast<double>(s));
       const auto w = static_cast<std::uint32_t>(std::lround(std::max(0.0, covered) / scale * kOne));
-      t.weights.push_back(w);
+      taps.weights.push_back(w);
       given += w;
     }
-    t.weights.back() += kOne - given;  // rounding left over goes to the last source pixel
+    taps.weights.back() += kOne - given;  // what rounding left over goes to the last source pixel
   }
   return taps;
-}
-
-std::uint8_t Average(std::uint32_t weightedSum) {
-  return static_cast<std::uint8_t>((weightedSum + kOne / 2) / kOne);
 }
 
 }  // namespace
@@ -97,42 +95,36 @@ QImage StretchBitmap(const uchar* file, qsizetype fileSize, QSize size) {
   const uchar* pixels = file + offset;
   auto fileRow = [&](int y) { return pixels + stride * (height > 0 ? rows - 1 - y : y); };  // bottom-up
 
-  // Across each source row first (8-bit results), then down the columns.
-  const std::vector<Taps> across = AreaTaps(width, size.width()), down = AreaTaps(rows, size.height());
-  const std::size_t narrow = static_cast<std::size_t>(size.width()) * 3;
-  std::vector<std::uint8_t> narrowed(narrow * static_cast<std::size_t>(rows));
-  for (int y = 0; y < rows; ++y) {
-    const uchar* src = fileRow(y);
-    std::uint8_t* dst = &narrowed[narrow * static_cast<std::size_t>(y)];
-    for (const Taps& t : across) {
-      std::uint32_t b = 0, g = 0, r = 0;
-      const uchar* p = src + static_cast<std::size_t>(t.first) * 3;
-      for (const std::uint32_t w : t.weights) {
-        b += w * p[0];
-        g += w * p[1];
-        r += w * p[2];
-        p += 3;
-      }
-      *dst++ = Average(b);
-      *dst++ = Average(g);
-      *dst++ = Average(r);
-    }
-  }
+  // Down the columns first, over whole rows at a time (a loop the compiler vectorises), into
+  // sixteenths of a level; then across each row.
+  const Taps across = AreaTaps(width, size.width()), down = AreaTaps(rows, size.height());
+  const std::size_t rowValues = static_cast<std::size_t>(width) * 3;
+  std::vector<std::uint32_t> column(rowValues);
+  std::vector<std::uint16_t> sixteenths(rowValues);
   QImage out(size, QImage::Format_RGB32);
   for (int y = 0; y < size.height(); ++y) {
-    const Taps& t = down[static_cast<std::size_t>(y)];
+    const std::uint32_t* wy = &down.weights[static_cast<std::size_t>(down.offset[y])];
+    const uchar* src = fileRow(down.first[y]);
+    for (std::size_t i = 0; i < rowValues; ++i) column[i] = wy[0] * src[i];
+    for (int k = 1; k < down.count[y]; ++k) {
+      src = fileRow(down.first[y] + k);
+      for (std::size_t i = 0; i < rowValues; ++i) column[i] += wy[k] * src[i];
+    }
+    for (std::size_t i = 0; i < rowValues; ++i) {
+      sixteenths[i] = static_cast<std::uint16_t>((column[i] + kOne / 32) / (kOne / 16));
+    }
     auto* target = reinterpret_cast<QRgb*>(out.scanLine(y));
-    const std::uint8_t* column = &narrowed[narrow * static_cast<std::size_t>(t.first)];
-    for (std::size_t x = 0; x < narrow; x += 3) {
+    for (int x = 0; x < size.width(); ++x) {
+      const std::uint32_t* wx = &across.weights[static_cast<std::size_t>(across.offset[x])];
+      const std::uint16_t* p = &sixteenths[static_cast<std::size_t>(across.first[x]) * 3];
       std::uint32_t b = 0, g = 0, r = 0;
-      const std::uint8_t* p = column + x;
-      for (const std::uint32_t w : t.weights) {
-        b += w * p[0];
-        g += w * p[1];
-        r += w * p[2];
-        p += narrow;
+      for (int k = 0; k < across.count[x]; ++k, p += 3) {
+        b += wx[k] * p[0];
+        g += wx[k] * p[1];
+        r += wx[k] * p[2];
       }
-      *target++ = qRgb(Average(r), Average(g), Average(b));
+      auto level = [](std::uint32_t v) { return static_cast<int>((v + kOne * 8) / (kOne * 16)); };
+      target[x] = qRgb(level(r), level(g), level(b));
     }
   }
   return out;

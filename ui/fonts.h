@@ -10,8 +10,8 @@ inline constexpr const char* kUiFontFamily = "ＭＳ Ｐゴシック";
 inline constexpr const char* kSystemFontFamily = "System";
 inline constexpr int kUiFontPixels = 12;
 
-// Adds the substitutions and makes UiFont(kUiFontPixels) the application font (popups and message
-// boxes use it too).
+// Chooses the faces present on the machine, adds the substitutions for the named ones and makes
+// UiFont(kUiFontPixels) the application font (popups and message boxes use it too).
 void InstallFonts();
 
 // The user-interface font at the given pixel height.

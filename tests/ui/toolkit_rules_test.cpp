@@ -9,8 +9,10 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -86,10 +88,23 @@ TEST(ToolkitRules, RadioFromCodeRunsItsHandlerOnlyWhenNotSelected) {
   EXPECT_EQ(form.THR_BAR->value(), 8);
 }
 
+// A selector of its own in a small window, away from the main window's handlers.
+struct SelectorWindow {
+  SelectorWindow() : box(new TCommBox(&window)) {
+    window.resize(300, 400);
+    box->setGeometry(10, 10, 209, 18);
+    std::vector<std::string> entries{"OFF"};
+    for (int n = 1; n <= 30; ++n) entries.push_back("COM" + std::to_string(n));
+    box->Assign(entries);
+  }
+  QWidget window;
+  TCommBox* box;
+};
+
 TEST(ToolkitRules, SelectorRaisesDropDownBeforeTheListAndCloseUpWithTheNewSelection) {
-  TMainForm form;
-  ASSERT_TRUE(test::ShowActive(form));
-  TCommBox* box = form.CommBox;
+  SelectorWindow w;
+  ASSERT_TRUE(test::ShowActive(w.window));
+  TCommBox* box = w.box;
   std::vector<int> closeUps;
   bool listShownAtDropDown = true;
   QObject::connect(box, &TCommBox::dropDown, [&] {
@@ -122,7 +137,7 @@ TEST(ToolkitRules, SelectorRaisesDropDownBeforeTheListAndCloseUpWithTheNewSelect
   // Closed by a click elsewhere in the window.
   box->showPopup();
   QTest::qWait(QApplication::doubleClickInterval() + 50);
-  QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {}, QPoint(30, 380));
+  QTest::mouseClick(w.window.windowHandle(), Qt::LeftButton, {}, QPoint(150, 300));
   ASSERT_TRUE(test::WaitFor([&] { return closeUps.size() == 3; }));
   EXPECT_FALSE(box->view()->isVisible());
 
@@ -137,16 +152,16 @@ TEST(ToolkitRules, SelectorRaisesDropDownBeforeTheListAndCloseUpWithTheNewSelect
 }
 
 TEST(ToolkitRules, SelectorListShowsTwentyEntriesOfTwelvePixels) {
-  TMainForm form;
-  ASSERT_TRUE(test::ShowActive(form));
-  form.CommBox->showPopup();
-  QAbstractItemView* view = form.CommBox->view();
+  SelectorWindow w;
+  ASSERT_TRUE(test::ShowActive(w.window));
+  w.box->showPopup();
+  QAbstractItemView* view = w.box->view();
   ASSERT_TRUE(view->isVisible());
-  EXPECT_EQ(view->visualRect(form.CommBox->model()->index(1, 0)).height(), 12);
+  EXPECT_EQ(view->visualRect(w.box->model()->index(1, 0)).height(), 12);
   const int rows = view->viewport()->height() / 12;
   EXPECT_GE(rows, 19);
   EXPECT_LE(rows, 20);
-  form.CommBox->hidePopup();
+  w.box->hidePopup();
 }
 
 TEST(ToolkitRules, CloseDuringANestedPumpWaitsForTheOutermostHandler) {
