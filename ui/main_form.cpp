@@ -2,6 +2,8 @@
 
 #include <QEvent>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QScreen>
 #include <string>
 #include <vector>
@@ -23,10 +25,14 @@ void On(QObject* context, Sender* sender, Signal signal, Handler handler) {
 
 }  // namespace
 
-TMainForm::TMainForm(QWidget* parent) : QWidget(parent, Qt::Window) {
+TMainForm::TMainForm(QWidget* parent) : TMainForm(TCommXEnvironment{}, parent) {}
+
+TMainForm::TMainForm(TCommXEnvironment commEnvironment, QWidget* parent)
+    : QWidget(parent, Qt::Window), CommX1(mainThread_, std::move(commEnvironment)) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QString::fromUtf8(kTitle));
-  setWindowIcon(QIcon(QStringLiteral(":/kx71/icon-48.png")));
+  // Read with the format named, so that no image plugin is probed.
+  setWindowIcon(QIcon(QPixmap::fromImage(QImageReader(QStringLiteral(":/kx71/icon-48.png"), "png").read())));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                  Qt::WindowCloseButtonHint);
   setFont(UiFont());

@@ -25,6 +25,8 @@ class TMainForm : public QWidget {
 
  public:
   explicit TMainForm(QWidget* parent = nullptr);
+  // With the port component reaching its devices and making its pauses through `commEnvironment`.
+  explicit TMainForm(TCommXEnvironment commEnvironment, QWidget* parent = nullptr);
   ~TMainForm() override;
 
   // Held by every handler that lets other messages run before it ends (the commands, the exchange
@@ -78,7 +80,7 @@ class TMainForm : public QWidget {
 
  public:
   // --- The serial port component (FlowCtrl cfcNone); destroyed, closing an open port, with the window.
-  TCommX CommX1{mainThread_};
+  TCommX CommX1;
 
   // --- Controls, named as their objectName.
   // Visible panels.
