@@ -17,10 +17,12 @@ const QStringList& JapaneseGothic() {
 // The named face if the machine has it, else the first stand-in it has. Asking for a present face
 // by name also spares Qt a search for fallback faces at every new font size.
 QString PresentFamily(const char* named) {
+  // The list of installed families, not hasFamily: that asks fontconfig to resolve each name.
+  const QStringList present = QFontDatabase::families();
   const QString family = QString::fromUtf8(named);
-  if (QFontDatabase::hasFamily(family)) return family;
+  if (present.contains(family, Qt::CaseInsensitive)) return family;
   for (const QString& face : JapaneseGothic()) {
-    if (QFontDatabase::hasFamily(face)) return face;
+    if (present.contains(face, Qt::CaseInsensitive)) return face;
   }
   return family;  // the substitutions below still apply
 }
