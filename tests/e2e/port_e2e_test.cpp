@@ -1,0 +1,111 @@
+// Choosing ports in the selector: opening, a port another program holds, choosing the open port
+// again, a port that has gone, "OFF", and a port name that is not a number.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QAbstractItemView>
+#include <QTest>
+#include <filesystem>
+
+#include "e2e_support.h"
+#include "ui/failure_report.h"
+#include "ui_test_support.h"
+
+namespace kx71::e2e {
+namespace {
+
+// Whether another program could take the device behind `path` now.
+bool Free(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return false;
+  const bool free = flock(fd, LOCK_EX | LOCK_NB) == 0;
+  close(fd);
+  return free;
+}
+
+TEST_F(E2ETest, PortHeldByAnotherProgramCannotBeUsedAndThePreviousPortStaysClosed) {
+  TSimProcess& first = StartUnit(51);
+  TSimProcess& held = StartUnit(52);
+  ASSERT_TRUE(ChoosePort("COM51"));
+  ASSERT_EQ(InfoLine(), "Connected to COM51");
+  EXPECT_FALSE(Free(first.LinkPath()));
+
+  // Another program holds COM52 open.
+  const int holder = open(held.LinkPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+  ASSERT_TRUE(ChoosePort("COM52"));
+  EXPECT_EQ(InfoLine(), "Cannot use COM52");
+  EXPECT_FALSE(form->CommX1.IsOpen());
+  EXPECT_EQ(form->CommBox->currentText(), "COM52");  // the selector keeps the chosen entry
+  EXPECT_TRUE(Free(first.LinkPath()));               // the port open before was closed
+  Click(form->READ_BTN);
+  EXPECT_EQ(InfoLine(), "Loading NG");
+
+  close(holder);
+  ASSERT_TRUE(ChoosePort("COM52"));
+  EXPECT_EQ(InfoLine(), "Connected to COM52");
+  Click(form->READ_BTN);
+  EXPECT_EQ(InfoLine(), "Loading OK");
+}
+
+TEST_F(E2ETest, ClosingTheListWithoutAChoiceReopensTheOpenPort) {
+  StartUnit(53);
+  ASSERT_TRUE(ChoosePort("COM53"));
+  form->MON_EDIT->clear();
+  ClearInfoLog();
+  ASSERT_TRUE(DropAndDismiss());
+  EXPECT_EQ(InfoLog(), (std::vector<QString>{"Connected to COM53"}));
+  EXPECT_EQ(form->CommBox->currentText(), "COM53");
+  EXPECT_TRUE(form->CommX1.IsOpen());
+  Click(form->READ_BTN);
+  EXPECT_EQ(InfoLine(), "Loading OK");
+
+  // Picking the same entry again does the same.
+  form->MON_EDIT->clear();
+  ASSERT_TRUE(ChoosePort("COM53"));
+  EXPECT_EQ(InfoLine(), "Connected to COM53");
+  EXPECT_TRUE(form->CommX1.IsOpen());
+}
+
+TEST_F(E2ETest, OpenPortGoneFromTheListIsClosed) {
+  TSimProcess& unit = StartUnit(54);
+  ASSERT_TRUE(ChoosePort("COM54"));
+  ASSERT_TRUE(form->CommX1.IsOpen());
+  std::filesystem::remove(unit.LinkPath());  // the device map no longer lists it
+  ASSERT_TRUE(DropAndDismiss());
+  EXPECT_EQ(form->CommBox->currentIndex(), 0);
+  EXPECT_EQ(form->CommBox->currentText(), "OFF");
+  EXPECT_EQ(InfoLine(), "Closed a serial port");
+  EXPECT_FALSE(form->CommX1.IsOpen());
+
+  // "OFF" chosen while closed says so all the same.
+  form->MON_EDIT->clear();
+  ASSERT_TRUE(ChoosePort("OFF"));
+  EXPECT_EQ(InfoLine(), "Closed a serial port");
+}
+
+TEST_F(E2ETest, PortNameThatIsNotANumberIsReportedAndTheProgramGoesOn) {
+  StartUnit(55);
+  const auto odd = map.Dir() / "COMX";
+  std::filesystem::create_symlink("/dev/null", odd);
+  const test::SeenBox box = test::CatchMessageBox([&] { QTest::mouseClick(form->CommBox, Qt::LeftButton); });
+  EXPECT_TRUE(box.shown);
+  EXPECT_EQ(box.icon, QMessageBox::Critical);
+  EXPECT_EQ(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+  EXPECT_EQ(box.title, ApplicationTitle());
+  EXPECT_EQ(box.text, QString::fromUtf8("'X' は整数ではありません."));
+  // The list, left with "OFF" alone, closes as any other.
+  if (form->CommBox->view()->isVisible()) QTest::keyClick(form->CommBox->view(), Qt::Key_Escape);
+  ASSERT_TRUE(test::WaitFor([&] { return InfoLine() == "Closed a serial port"; }));
+
+  std::filesystem::remove(odd);
+  ASSERT_TRUE(ChoosePort("COM55"));
+  EXPECT_EQ(InfoLine(), "Connected to COM55");
+  Click(form->READ_BTN);
+  EXPECT_EQ(InfoLine(), "Loading OK");
+}
+
+}  // namespace
+}  // namespace kx71::e2e
