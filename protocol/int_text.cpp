@@ -1,21 +1,22 @@
 #include "int_text.h"
 
 namespace kx71 {
-namespace {
 
-int HexDigit(char c) {
+int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
 
+namespace {
+
 std::optional<std::int32_t> ParseHex(std::string_view digits) {
   if (digits.empty()) return std::nullopt;
   std::uint32_t value = 0;
   int significant = 0;
   for (char c : digits) {
-    const int d = HexDigit(c);
+    const int d = HexDigitValue(c);
     if (d < 0) return std::nullopt;
     if (significant > 0 || d != 0) ++significant;
     if (significant > 8) return std::nullopt;

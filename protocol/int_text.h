@@ -21,6 +21,9 @@ class EConvertError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The value of one hexadecimal digit (either case), or -1 for any other character.
+int HexDigitValue(char c);
+
 // The value of `text`, or nothing when it is not a number.
 std::optional<std::int32_t> ParseIntText(std::string_view text);
 

@@ -2,17 +2,9 @@
 
 #include <algorithm>
 
+#include "protocol/int_text.h"
+
 namespace kx71 {
-namespace {
-
-int DigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
 
 std::string HexText(std::string_view bytes) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -36,7 +28,7 @@ std::optional<Frame> ParseHex(std::string_view text) {
   int high = -1;
   for (char c : text) {
     if (c == ' ' && high < 0) continue;
-    const int v = DigitValue(c);
+    const int v = HexDigitValue(c);
     if (v < 0) return std::nullopt;
     if (high < 0) {
       high = v;
