@@ -207,7 +207,7 @@ TEST_P(FaultTest, ReadAndWriteReportTheFaultAndAFailedReadWritesNothing) {
   // block). Unpaced, it comes with the reply and the purge discards it, which is the case tested.
   if (fault == "extra") args.insert(args.end(), {"--baud", "0"});
   TSimProcess& unit = StartUnit(44, args);
-  form->CommX1.SetTimeOutReceive(700);  // a silent or short unit costs one time-out per exchange
+  form->CommX1.SetTimeOutReceive(1000);  // a silent or short unit costs one time-out per exchange
   ASSERT_TRUE(ChoosePort("COM44"));
 
   const WindowState before = Snapshot(*form);
@@ -321,7 +321,7 @@ TEST_F(E2ETest, ClicksDuringAWaitDoNothingWhileTheWindowStaysResponsive) {
 }
 
 TEST_F(E2ETest, PortChosenDuringAWaitEndsTheExchange) {
-  StartUnit(47, {"--delay", "1500"});
+  StartUnit(47, {"--delay", "2500"});
   ASSERT_TRUE(ChoosePort("COM47"));
   DuringWait([&] { EXPECT_TRUE(ChoosePort("OFF")); });
   ClearInfoLog();

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,11 @@
 #include "support/pty_port.h"
 #include "sim_process.h"
 #include "ui/main_form.h"
+
+// Texts in failure messages as text.
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
 
 namespace kx71::e2e {
 
