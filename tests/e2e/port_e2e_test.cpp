@@ -51,19 +51,21 @@ TEST_F(E2ETest, PortHeldByAnotherProgramCannotBeUsedAndThePreviousPortStaysClose
 }
 
 TEST_F(E2ETest, ClosingTheListWithoutAChoiceReopensTheOpenPort) {
-  StartUnit(53);
+  TSimProcess& unit = StartUnit(53);
   ASSERT_TRUE(ChoosePort("COM53"));
-  form->MON_EDIT->clear();
+  const std::size_t hangUps = unit.Count("HANGUP");
   ClearInfoLog();
   ASSERT_TRUE(DropAndDismiss());
   EXPECT_EQ(InfoLog(), (std::vector<QString>{"Connected to COM53"}));
+  // The unit saw the line go down and come back: the port was closed and opened again.
+  EXPECT_TRUE(test::WaitFor([&] { return unit.Count("HANGUP") > hangUps; }));
   EXPECT_EQ(form->CommBox->currentText(), "COM53");
   EXPECT_TRUE(form->CommX1.IsOpen());
   Click(form->READ_BTN);
   EXPECT_EQ(InfoLine(), "Loading OK");
 
   // Picking the same entry again does the same.
-  form->MON_EDIT->clear();
+  ClearInfoLog();
   ASSERT_TRUE(ChoosePort("COM53"));
   EXPECT_EQ(InfoLine(), "Connected to COM53");
   EXPECT_TRUE(form->CommX1.IsOpen());
