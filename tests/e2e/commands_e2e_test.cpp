@@ -48,7 +48,7 @@ SettingsValues ReadUnit() {
 TEST_F(E2ETest, ReadFillsTheWindowAndSelectsTheLevelOfTheCountRead) {
   const SettingsValues unitValues = ReadUnit();
   TSimProcess& unit = StartUnit(41, {"--block", BlockArg(unitValues)});
-  ASSERT_TRUE(ChoosePort("COM41"));
+  ASSERT_TRUE(ChoosePortWithMouse("COM41"));
   EXPECT_EQ(InfoLine(), "Connected to COM41");
   EXPECT_TRUE(form->CommX1.IsOpen());
   EXPECT_EQ(form->MON_EDIT->font().capitalization(), QFont::AllUppercase);

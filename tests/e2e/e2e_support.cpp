@@ -113,6 +113,20 @@ bool E2ETest::ChoosePort(const QString& entry) {
   return test::WaitFor([&] { return closeUps_ > before; }) && i >= 0;
 }
 
+bool E2ETest::ChoosePortWithMouse(const QString& entry) {
+  const int before = closeUps_;
+  TCommBox* box = form->CommBox;
+  QTest::mouseClick(box, Qt::LeftButton);
+  QAbstractItemView* view = box->view();
+  if (!test::WaitFor([&] { return view->isVisible(); })) return false;
+  const int i = box->findText(entry);
+  if (i < 0) return false;
+  QTest::qWait(QApplication::doubleClickInterval() + 50);
+  const QRect item = view->visualRect(box->model()->index(i, 0));
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
+  return test::WaitFor([&] { return closeUps_ > before; });
+}
+
 bool E2ETest::DropAndDismiss() {
   const int before = closeUps_;
   QTest::mouseClick(form->CommBox, Qt::LeftButton);

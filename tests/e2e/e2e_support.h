@@ -56,6 +56,9 @@ class E2ETest : public ::testing::Test {
   // `entry` is not listed, closes the list with Escape), and the close-up has run. False when the
   // list did not open or `entry` was not listed.
   bool ChoosePort(const QString& entry);
+  // The same with the mouse: a click on the selector, then on the entry (after the double-click
+  // interval, within which the list ignores clicks).
+  bool ChoosePortWithMouse(const QString& entry);
   // The user opens the list and closes it again with Escape.
   bool DropAndDismiss();
   // A mouse click on a button; returns once its handler has returned.
