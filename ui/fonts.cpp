@@ -19,7 +19,7 @@ const QStringList& JapaneseGothic() {
 QString PresentFamily(const char* named) {
   // The list of installed families, not hasFamily: that asks fontconfig to resolve each name.
   const QStringList present = QFontDatabase::families();
-  const QString family = QString::fromUtf8(named);
+  QString family = QString::fromUtf8(named);
   if (present.contains(family, Qt::CaseInsensitive)) return family;
   for (const QString& face : JapaneseGothic()) {
     if (present.contains(face, Qt::CaseInsensitive)) return face;

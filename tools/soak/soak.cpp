@@ -5,7 +5,6 @@
 // without resident-memory growth.
 //
 // Usage: kx71-soak [--exchanges N] [--seed S]
-#include <dirent.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <random>
 #include <string>
@@ -54,12 +54,9 @@ const char* Name(Fault f) {
 }
 
 int CountEntries(const char* dir) {
-  int n = 0;
-  if (DIR* d = opendir(dir)) {
-    while (dirent* e = readdir(d)) n += e->d_name[0] != '.';
-    closedir(d);
-  }
-  return n - (std::strcmp(dir, "/proc/self/fd") == 0 ? 1 : 0);  // the directory's own descriptor
+  std::error_code ec;
+  const auto n = std::distance(std::filesystem::directory_iterator(dir, ec), std::filesystem::directory_iterator());
+  return static_cast<int>(n) - (std::strcmp(dir, "/proc/self/fd") == 0 ? 1 : 0);  // the listing's own descriptor
 }
 
 long ResidentKiB() {
@@ -90,7 +87,7 @@ class Soak {
     char dir[] = "/tmp/kx71-soak.XXXXXX";
     if (!mkdtemp(dir)) return Fail("cannot create a device-map directory");
     dir_ = dir;
-    setenv("KX71_DEVICEMAP", dir, 1);
+    setenv("KX71_DEVICEMAP", dir, 1);  // NOLINT(concurrency-mt-unsafe): no other thread runs yet
     const int status = RunIn();
     std::filesystem::remove_all(dir_);
     return status;
@@ -100,7 +97,6 @@ class Soak {
   int RunIn() {
     TSimProcess sim(dir_, kPort, {"--exit-with-parent"});
     if (!sim.Ready()) return Fail("the simulated unit did not start");
-    sim_ = &sim;
     auto stored = sim.StoredBlock();
     if (!stored) return Fail("cannot read the unit's stored block");
     stored_ = *stored;
@@ -121,7 +117,7 @@ class Soak {
       const int warmUp = std::min(100, exchanges_ / 10);
       for (int i = 0; i < exchanges_; ++i) {
         if (i == warmUp) rssWarm = ResidentKiB();
-        if (!Exchange(i, comm, main)) ++totals_.errors;
+        if (!Exchange(i, sim, comm, main)) ++totals_.errors;
         if (totals_.errors > 20) break;
       }
       comm.Close();
@@ -159,18 +155,18 @@ class Soak {
     return b;
   }
 
-  bool Exchange(int i, TCommX& comm, TPlainMainThread& main) {
+  bool Exchange(int i, TSimProcess& sim, TCommX& comm, TPlainMainThread& main) {
     const bool write = rng_() % 2 == 0;
     Fault fault = Draw();
     if (!write && fault == Fault::garbage && GarbageReadLooksGood(stored_)) fault = Fault::none;
-    if (!sim_->Control(std::string("fault ") + Name(fault))) return Report(i, write, fault, "unit ignored control");
+    if (!sim.Control(std::string("fault ") + Name(fault))) return Report(i, write, fault, "unit ignored control");
 
     bool ok = false;
     if (write) {
       ++totals_.writes;
       const SettingsBlock block = RandomBlock();
       ok = WriteBlock(comm, block);
-      const auto now = sim_->StoredBlock();
+      const auto now = sim.StoredBlock();
       if (!now) return Report(i, write, fault, "cannot read the unit's state");
       const bool stored = *now == block;
       const bool mustFail = fault == Fault::nak || fault == Fault::silent || fault == Fault::garbage ||
@@ -217,7 +213,6 @@ class Soak {
   int exchanges_;
   std::mt19937 rng_;
   std::string dir_;
-  TSimProcess* sim_ = nullptr;
   SettingsBlock stored_{};
   Totals totals_;
 };
