@@ -49,7 +49,10 @@ TSimProcess::TSimProcess(std::string devicemap, int port, std::vector<std::strin
     pid_ = -1;
     return;
   }
-  ready_ = WaitUntil([&] { return Count("STATE") > 0 && access(LinkPath().c_str(), F_OK) == 0; });
+  // The state file is written in one step, after the link and the first STATE log line.
+  ready_ = WaitUntil([&] {
+    return Count("STATE") > 0 && access(LinkPath().c_str(), F_OK) == 0 && access(statePath_.c_str(), F_OK) == 0;
+  });
 }
 
 TSimProcess::~TSimProcess() {
