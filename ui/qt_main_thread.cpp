@@ -11,9 +11,23 @@ namespace kx71 {
 TQtMainThread::TQtMainThread(TBusyDepth* busy) : busy_(busy) {}
 
 void TQtMainThread::Post(std::function<void()> task) {
-  // A queued call: Qt delivers it on the receiver's (GUI) thread in posting order.
-  QMetaObject::invokeMethod(
-      &receiver_, [task = std::move(task)] { Guarded(task); }, Qt::QueuedConnection);
+  {
+    std::lock_guard lock(lock_);
+    tasks_.push_back(std::move(task));
+  }
+  // One queued wake-up per task: Qt delivers them on this object's (GUI) thread in posting order.
+  QMetaObject::invokeMethod(this, "RunNext", Qt::QueuedConnection);
+}
+
+void TQtMainThread::RunNext() {
+  std::function<void()> task;
+  {
+    std::lock_guard lock(lock_);
+    if (tasks_.empty()) return;
+    task = std::move(tasks_.front());
+    tasks_.pop_front();
+  }
+  Guarded(task);
 }
 
 void TQtMainThread::ProcessMessages() {
