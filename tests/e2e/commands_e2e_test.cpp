@@ -228,7 +228,8 @@ TEST_P(FaultTest, ReadAndWriteReportTheFaultAndAFailedReadWritesNothing) {
   const WindowState beforeWrite = Snapshot(*form);
   ClearInfoLog();
   Click(form->PROGRAM_BTN);
-  EXPECT_EQ(InfoLog(), (Strings{readsGood ? "Loading OK" : "Loading NG", writesGood ? "Writing OK" : "Writing NG"}));
+  EXPECT_EQ(InfoLog(),
+            (Strings{readsGood ? "Loading OK" : "Loading NG", writesGood ? "Writing OK" : "Writing NG"}));
   WindowState imposed = beforeWrite;
   imposed.values.overtake = true;
   imposed.values.yobi1 = 3;

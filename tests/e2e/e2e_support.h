@@ -8,14 +8,14 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "protocol/settings_block.h"
-#include "support/pty_port.h"
 #include "sim_process.h"
+#include "support/pty_port.h"
 #include "ui/main_form.h"
 
 // Texts in failure messages as text.
