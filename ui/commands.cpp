@@ -1,7 +1,6 @@
 // Port selection and the device commands: the port follows the selector, the read command loads the
 // unit's block into the editors and selects its level, the write command sends the block back with
 // the chosen level and the imposed values.
-#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -43,7 +42,7 @@ void TMainForm::CommBoxCloseUp() {
   }
   try {
     CommX1.Close();
-    CommX1.SetPortNo(StrToInt(text.toStdString().substr(std::min<std::size_t>(3, text.size()))));
+    CommX1.SetPortNo(StrToInt(text.mid(3).toStdString()));  // the number after "COM"
     CommX1.Open();
     // A DTR pulse; afterwards DTR stays off and RTS on for every exchange.
     CommX1.SetDTR(true);
