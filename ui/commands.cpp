@@ -28,6 +28,18 @@ void SetIdentifier(QLineEdit* edit, std::uint32_t id) {
 
 }  // namespace
 
+void TMainForm::TakeUnitSettings(const SettingsValues& v) {
+  (v.marker5A ? BUP_5Ah : BUP_00h)->setChecked(true);
+  SetIdentifier(YOUID_EDIT, v.yourId);
+  SetIdentifier(MYID_EDIT, v.myId);
+  (v.master ? MAS_ON : MAS_OFF)->setChecked(true);
+  LAST_BAR->setValue(v.last);
+  MODE_BAR->setValue(v.mode);
+  UA_BAR->setValue(v.ua);
+  LOW_BAR->setValue(v.low);
+  HICH_BAR->setValue(v.hich);
+}
+
 void TMainForm::CommBoxDropDown() {
   RefreshCommList(*CommBox);
 }
@@ -74,16 +86,8 @@ void TMainForm::READ_BTNClick() {
     return;
   }
   const SettingsValues v = DecodeBlock(*block);
-  (v.marker5A ? BUP_5Ah : BUP_00h)->setChecked(true);
-  SetIdentifier(YOUID_EDIT, v.yourId);
-  SetIdentifier(MYID_EDIT, v.myId);
-  (v.master ? MAS_ON : MAS_OFF)->setChecked(true);
+  TakeUnitSettings(v);
   (v.overtake ? OT_ON : OT_OFF)->setChecked(true);
-  LAST_BAR->setValue(v.last);
-  MODE_BAR->setValue(v.mode);
-  UA_BAR->setValue(v.ua);
-  LOW_BAR->setValue(v.low);
-  HICH_BAR->setValue(v.hich);
   THR_BAR->setValue(v.thr);
   YOBI1_BAR->setValue(v.yobi1);
   YOBI2_BAR->setValue(v.yobi2);
@@ -104,17 +108,8 @@ void TMainForm::PROGRAM_BTNClick() {
   Transact(CommX1, request, kReadReplySize, reply);
   const std::optional<SettingsBlock> unit = BlockFromReadReply(reply);
   if (unit) {
-    const SettingsValues v = DecodeBlock(*unit);
-    (v.marker5A ? BUP_5Ah : BUP_00h)->setChecked(true);
-    SetIdentifier(YOUID_EDIT, v.yourId);
-    SetIdentifier(MYID_EDIT, v.myId);
     // The master flag too: a write never changes a flag the user cannot see or choose.
-    (v.master ? MAS_ON : MAS_OFF)->setChecked(true);
-    LAST_BAR->setValue(v.last);
-    MODE_BAR->setValue(v.mode);
-    UA_BAR->setValue(v.ua);
-    LOW_BAR->setValue(v.low);
-    HICH_BAR->setValue(v.hich);
+    TakeUnitSettings(DecodeBlock(*unit));
     ShowInfo(MON_EDIT, QStringLiteral("Loading OK"));
   } else {
     ShowInfo(MON_EDIT, QStringLiteral("Loading NG"));

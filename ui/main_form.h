@@ -123,6 +123,9 @@ class TMainForm : public QWidget {
   void WireEvents();
   void FitToPanels();  // the client area becomes the extent of the visible panels, and stays so
   void LevelClick(HandicapLevel level);
+  // The editors of what both commands take from the unit's block: marker, identifiers, master flag,
+  // bytes 8 to 12.
+  void TakeUnitSettings(const SettingsValues& v);
   void StepIdentifier(QObject* sender);
   void IdentifierKey(QObject* sender, int& key, QPushButton* inc, QPushButton* dec);
   std::array<QFrame*, 17> Panels() const;
