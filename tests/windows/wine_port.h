@@ -2,10 +2,7 @@
 // for the tests that use it.
 #pragma once
 
-#include <chrono>
-#include <functional>
 #include <string>
-#include <thread>
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -15,6 +12,7 @@
 #endif
 #include <windows.h>
 
+#include "comm/comm_test_util.h"  // PumpUntil
 #include "comm/main_thread.h"
 #include "protocol/settings_block.h"
 #include "windows/peer_commands.h"
@@ -28,16 +26,6 @@ inline Frame PeerCommand(char letter, int arg) {
   return Frame{static_cast<char>(peer::kPrefix), letter, static_cast<char>(arg)};
 }
 
-// Pumps `main` until `pred` holds or `timeout` passes; the final value of `pred`.
-inline bool PumpUntil(TMainThread& main, const std::function<bool()>& pred,
-                      std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    main.ProcessMessages();
-    if (pred()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-}
+using testing::PumpUntil;
 
 }  // namespace kx71::wine
