@@ -101,12 +101,17 @@ TSimProcess& E2ETest::StartUnit(int port, std::vector<std::string> args) {
   return *units.back();
 }
 
+QAbstractItemView* E2ETest::OpenList() {
+  QTest::mouseClick(form->CommBox, Qt::LeftButton);
+  QAbstractItemView* view = form->CommBox->view();
+  return test::WaitFor([&] { return view->isVisible(); }) ? view : nullptr;
+}
+
 bool E2ETest::ChoosePort(const QString& entry) {
   const int before = closeUps_;
   TCommBox* box = form->CommBox;
-  QTest::mouseClick(box, Qt::LeftButton);
-  QAbstractItemView* view = box->view();
-  if (!test::WaitFor([&] { return view->isVisible(); })) return false;
+  QAbstractItemView* view = OpenList();
+  if (!view) return false;
   const int i = box->findText(entry);
   if (i >= 0) view->setCurrentIndex(box->model()->index(i, 0));
   QTest::keyClick(view, i >= 0 ? Qt::Key_Return : Qt::Key_Escape);
@@ -116,9 +121,8 @@ bool E2ETest::ChoosePort(const QString& entry) {
 bool E2ETest::ChoosePortWithMouse(const QString& entry) {
   const int before = closeUps_;
   TCommBox* box = form->CommBox;
-  QTest::mouseClick(box, Qt::LeftButton);
-  QAbstractItemView* view = box->view();
-  if (!test::WaitFor([&] { return view->isVisible(); })) return false;
+  QAbstractItemView* view = OpenList();
+  if (!view) return false;
   const int i = box->findText(entry);
   if (i < 0) return false;
   QTest::qWait(QApplication::doubleClickInterval() + 50);
@@ -129,9 +133,8 @@ bool E2ETest::ChoosePortWithMouse(const QString& entry) {
 
 bool E2ETest::DropAndDismiss() {
   const int before = closeUps_;
-  QTest::mouseClick(form->CommBox, Qt::LeftButton);
-  QAbstractItemView* view = form->CommBox->view();
-  if (!test::WaitFor([&] { return view->isVisible(); })) return false;
+  QAbstractItemView* view = OpenList();
+  if (!view) return false;
   QTest::keyClick(view, Qt::Key_Escape);
   return test::WaitFor([&] { return closeUps_ > before; });
 }

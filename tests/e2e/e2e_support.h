@@ -55,6 +55,8 @@ class E2ETest : public ::testing::Test {
   // The user opens the selector's list, picks `entry` with the arrow keys and Return (or, when
   // `entry` is not listed, closes the list with Escape), and the close-up has run. False when the
   // list did not open or `entry` was not listed.
+  // Opens the selector's list by a click; its view once shown, else nullptr.
+  QAbstractItemView* OpenList();
   bool ChoosePort(const QString& entry);
   // The same with the mouse: a click on the selector, then on the entry (after the double-click
   // interval, within which the list ignores clicks).
