@@ -1,5 +1,5 @@
-// The window's state at the end of start-up, its first show, and the end of the program: closing
-// the window ends the loop and destroying it closes an open port.
+// The window's first show, and the end of the program: closing the window ends the loop and
+// destroying it closes an open port.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -17,56 +17,14 @@
 #include <filesystem>
 #include <memory>
 
-#include "ui/main_form.h"
-#include "ui/tag.h"
+#include "ui/qt/main_form.h"
 #include "ui_test_support.h"
 
 namespace kx71 {
 namespace {
 
-TEST(StartUp, LeavesTheDefaultsOfTheLayoutAndFormCreate) {
-  TMainForm form;
-  // The overtake count and time are 1, set through their bars' handlers; the others stay 0.
-  EXPECT_EQ(form.THR_BAR->value(), 1);
-  EXPECT_EQ(form.THR_EDIT->text(), QStringLiteral("1"));
-  EXPECT_EQ(form.YOBI1_BAR->value(), 1);
-  EXPECT_EQ(form.YOBI1_EDIT->text(), QStringLiteral("1"));
-  for (QScrollBar* bar :
-       {form.LAST_BAR, form.MODE_BAR, form.UA_BAR, form.LOW_BAR, form.HICH_BAR, form.YOBI2_BAR}) {
-    EXPECT_EQ(bar->value(), 0) << bar->objectName().toStdString();
-  }
-  // "No Handicap" selected by the layout, not by a click: no message, not its preset 5.
-  EXPECT_TRUE(form.Handy0->isChecked());
-  EXPECT_EQ(form.K_Comment->text(), QStringLiteral("Message from developer："));
-  EXPECT_TRUE(form.BUP_5Ah->isChecked());
-  EXPECT_TRUE(form.MAS_OFF->isChecked());
-  EXPECT_TRUE(form.OT_OFF->isChecked());
-  EXPECT_EQ(Tag(form.YOUID_EDIT), 0);
-  EXPECT_EQ(Tag(form.MYID_EDIT), 0);
-  EXPECT_TRUE(form.MON_EDIT->text().isEmpty());
-
-  // The selector: "OFF" selected, then COM1 to COM30, whatever the machine has.
-  ASSERT_EQ(form.CommBox->count(), 31);
-  EXPECT_EQ(form.CommBox->currentIndex(), 0);
-  EXPECT_EQ(form.CommBox->itemText(0), QStringLiteral("OFF"));
-  for (int n = 1; n <= 30; ++n) EXPECT_EQ(form.CommBox->itemText(n), QStringLiteral("COM%1").arg(n));
-  EXPECT_EQ(form.CommBox->itemData(5, Qt::SizeHintRole).toSize().height(), 12);
-  EXPECT_FALSE(form.CommBox->isEditable());
-
-  // The links FormCreate makes.
-  EXPECT_EQ(Partner(form.YOUID_INC), form.YOUID_EDIT);
-  EXPECT_EQ(Partner(form.MYID_DEC), form.MYID_EDIT);
-  EXPECT_EQ(Partner(form.UA_BAR), form.UA_EDIT);
-  EXPECT_EQ(Partner(form.UA_EDIT), form.UA_BAR);
-  EXPECT_EQ(Partner(form.YOBI2_EDIT), form.YOBI2_BAR);
-
-  // No port open; the component without flow control.
-  EXPECT_FALSE(form.CommX1.IsOpen());
-  EXPECT_EQ(form.CommX1.FlowCtrl(), cfcNone);
-}
-
 TEST(StartUp, FirstShowCentresTheWindowAndFocusesTheSelector) {
-  TMainForm form;
+  TQtMainForm form;
   ASSERT_TRUE(test::ShowActive(form));
   EXPECT_EQ(QApplication::focusWidget(), form.CommBox);
   // Centred before the frame is known: within the frame's margins.
@@ -83,7 +41,7 @@ TEST(StartUp, FirstShowCentresTheWindowAndFocusesTheSelector) {
 
 TEST(StartUp, ExitButtonAndFrameCloseEndTheLoop) {
   for (bool byButton : {true, false}) {
-    TMainForm form;
+    TQtMainForm form;
     form.show();
     bool timedOut = false;
     QTimer::singleShot(0, &form, [&] {
@@ -145,11 +103,11 @@ class MappedPty {
 TEST(StartUp, ExitWithAnOpenPortClosesIt) {
   MappedPty pty(7);
   ASSERT_TRUE(pty.Ok());
-  auto form = std::make_unique<TMainForm>();
+  auto form = std::make_unique<TQtMainForm>();
   form->show();
-  form->CommX1.SetPortNo(7);
-  ASSERT_NO_THROW(form->CommX1.Open());
-  ASSERT_TRUE(form->CommX1.IsOpen());
+  form->Logic().CommX1.SetPortNo(7);
+  ASSERT_NO_THROW(form->Logic().CommX1.Open());
+  ASSERT_TRUE(form->Logic().CommX1.IsOpen());
   pty.ReleaseHolder();
   EXPECT_FALSE(pty.SlaveClosed());  // the component holds the device
 
