@@ -1,6 +1,5 @@
 // The layout table against the window as specified: bounds, parents, colours, captions and the
-// state each control has at the end of start-up, the hidden panels' captions, the shadow labels and
-// the panels' tab order.
+// state each control has at the end of start-up, the shadow labels and the panels' tab order.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -72,44 +71,57 @@ const Row kLayout[] = {
     {"MON_EDIT", "Panel16", 96, 3, 209, 18, "", kGrey, kBlueC},
     // Hidden panels and their editors.
     {"Panel5", "MainForm", 0, 416, 300, 25},
+    {"Label5", "Panel5", 4, 4, kFitted, kFitted, "OVERTAKE"},
     {"OT_ON", "Panel5", 124, 4, 37, 12, "ON", {}, {}, 0},
     {"OT_OFF", "Panel5", 188, 4, 41, 12, "OFF", {}, {}, 1},
     {"Panel11", "MainForm", 0, 440, 300, 24},
+    {"Label11", "Panel11", 4, 4, kFitted, kFitted, "OT MAX (回）"},
     {"THR_BAR", "Panel11", 124, 2, 125, 16, nullptr, {}, {}, -1, {1, 250, 1, 1}},
     {"THR_EDIT", "Panel11", 80, 1, 41, 18, "1"},
     {"Panel12", "MainForm", 0, 464, 300, 20},
+    {"Label12", "Panel12", 4, 4, kFitted, kFitted, "OT TIME (秒)"},
     {"YOBI1_BAR", "Panel12", 124, 2, 121, 16, nullptr, {}, {}, -1, {1, 250, 1, 1}},
     {"YOBI1_EDIT", "Panel12", 80, 1, 41, 18, "1"},
     {"Panel13", "MainForm", 0, 484, 300, 20},
+    {"Label13", "Panel13", 4, 4, kFitted, kFitted, "MAXPWR （%)"},
     {"YOBI2_BAR", "Panel13", 124, 2, 121, 16, nullptr, {}, {}, -1, {0, 100, 0, 2}},
     {"YOBI2_EDIT", "Panel13", 80, 1, 41, 18, "0"},
     {"Panel2", "MainForm", 0, 504, 300, 40},
+    {"Label2", "Panel2", 4, 9, kFitted, kFitted, "YOURID"},
     {"YOUID_DEC", "Panel2", 88, 7, 19, 27, "－", {}, kBlueC},
     {"YOUID_EDIT", "Panel2", 108, 6, 117, 29, "0", kYellowC},
     {"YOUID_INC", "Panel2", 226, 7, 19, 27, "＋", {}, kRedC},
     {"Panel3", "MainForm", 0, 544, 300, 40},
+    {"Label3", "Panel3", 4, 9, kFitted, kFitted, "MYID"},
     {"MYID_DEC", "Panel3", 88, 7, 19, 27, "－", {}, kBlueC},
     {"MYID_EDIT", "Panel3", 108, 6, 117, 29, "0", kLimeC},
     {"MYID_INC", "Panel3", 226, 7, 19, 27, "＋", {}, kRedC},
     {"Panel4", "MainForm", 0, 584, 300, 25},
+    {"Label4", "Panel4", 4, 4, kFitted, kFitted, "MASTERF"},
     {"MAS_ON", "Panel4", 124, 4, 37, 12, "ON", {}, {}, 0},
     {"MAS_OFF", "Panel4", 188, 4, 41, 12, "OFF", {}, {}, 1},
     {"Panel6", "MainForm", 0, 608, 300, 20},
+    {"Label6", "Panel6", 4, 4, kFitted, kFitted, "LASTCH"},
     {"LAST_BAR", "Panel6", 124, 2, 121, 16, nullptr, {}, {}, -1, {0, 255, 0, 1}},
     {"LAST_EDIT", "Panel6", 72, 1, 49, 18, "0"},
     {"Panel7", "MainForm", 0, 628, 300, 20},
+    {"Label7", "Panel7", 4, 4, kFitted, kFitted, "MODE"},
     {"MODE_BAR", "Panel7", 124, 2, 121, 16, nullptr, {}, {}, -1, {0, 255, 0, 1}},
     {"MODE_EDIT", "Panel7", 72, 1, 49, 18, "0"},
     {"Panel8", "MainForm", 0, 648, 300, 20},
+    {"Label8", "Panel8", 4, 4, kFitted, kFitted, "LOW CH"},
     {"UA_BAR", "Panel8", 124, 2, 121, 16, nullptr, {}, {}, -1, {0, 255, 0, 1}},
     {"UA_EDIT", "Panel8", 72, 1, 49, 18, "0"},
     {"Panel9", "MainForm", 0, 668, 300, 20},
+    {"Label9", "Panel9", 4, 4, kFitted, kFitted, "HIGH CH"},
     {"LOW_BAR", "Panel9", 124, 2, 121, 16, nullptr, {}, {}, -1, {0, 255, 0, 1}},
     {"LOW_EDIT", "Panel9", 72, 1, 49, 18, "0"},
     {"Panel1", "MainForm", 0, 684, 300, 20},
+    {"Label1", "Panel1", 4, 4, kFitted, kFitted, "BUP"},
     {"BUP_00h", "Panel1", 120, 4, 41, 12, "00h", {}, {}, 0},
     {"BUP_5Ah", "Panel1", 188, 4, 37, 12, "5Ah", {}, {}, 1},
     {"Panel10", "MainForm", 0, 704, 300, 20},
+    {"Label10", "Panel10", 4, 4, kFitted, kFitted, "ST ADJ"},
     {"HICH_BAR", "Panel10", 124, 2, 121, 16, nullptr, {}, {}, -1, {0, 255, 0, 1}},
     {"HICH_EDIT", "Panel10", 72, 1, 49, 18, "0"},
 };
@@ -166,56 +178,25 @@ TEST_P(LayoutTable, RowMatchesTheWindow) {
 INSTANTIATE_TEST_SUITE_P(EveryControl, LayoutTable, ::testing::ValuesIn(kLayout),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(LayoutTableWhole, NamesAreUniqueAndEveryRowIsKnown) {
+TEST(LayoutTableWhole, EveryControlIsARowAndTheShadowLabelsShareOneColour) {
   std::set<std::string> names, expected;
   for (const Row& row : kLayout) expected.insert(row.name);
-  int captions = 0;
   for (const TControlDef& def : Layout()) {
     EXPECT_TRUE(names.insert(def.name).second) << def.name;
-    if (def.kind == TControlKind::Caption && !expected.count(def.name)) ++captions;
-    EXPECT_TRUE(expected.count(def.name) || def.kind == TControlKind::Caption) << def.name;
-    // A parent comes before its children, which lie above it.
+    EXPECT_TRUE(expected.count(def.name)) << def.name;
     if (std::string(def.parent) != "MainForm") {
-      EXPECT_TRUE(names.count(def.parent)) << def.name;
+      EXPECT_TRUE(names.count(def.parent)) << def.name;  // a parent comes before its children
     }
   }
-  EXPECT_EQ(captions, 13);  // one on each hidden panel
-
-  // The twelve empty labels share one fill colour.
+  EXPECT_EQ(names.size(), expected.size());
   std::set<std::tuple<int, int, int>> shadowColours;
   for (int n = 15; n <= 26; ++n) {
     const TControlDef* def = FindDef("Label" + std::to_string(n));
     ASSERT_NE(def, nullptr);
     EXPECT_EQ(def->kind, TControlKind::FilledLabel);
-    EXPECT_STREQ(def->caption, "");
     shadowColours.insert({def->colour.r, def->colour.g, def->colour.b});
   }
   EXPECT_EQ(shadowColours.size(), 1u);
-}
-
-TEST(LayoutTableWhole, HiddenPanelsCarryTheirCaptions) {
-  const std::pair<const char*, const char*> captions[] = {
-      {"Panel5", "OVERTAKE"},     {"Panel11", "OT MAX (回）"}, {"Panel12", "OT TIME (秒)"},
-      {"Panel13", "MAXPWR （%)"}, {"Panel2", "YOURID"},        {"Panel3", "MYID"},
-      {"Panel4", "MASTERF"},      {"Panel6", "LASTCH"},        {"Panel7", "MODE"},
-      {"Panel8", "LOW CH"},       {"Panel9", "HIGH CH"},       {"Panel1", "BUP"},
-      {"Panel10", "ST ADJ"}};
-  for (const auto& [panel, caption] : captions) {
-    SCOPED_TRACE(panel);
-    const TControlDef* p = FindDef(panel);
-    ASSERT_NE(p, nullptr);
-    EXPECT_TRUE(p->Has(kHidden));
-    const TControlDef* label = nullptr;
-    for (const TControlDef& def : Layout()) {
-      if (std::string(def.parent) == panel && def.kind == TControlKind::Caption) label = &def;
-    }
-    ASSERT_NE(label, nullptr);
-    EXPECT_STREQ(label->caption, caption);
-    const bool big = std::string(panel) == "Panel2" || std::string(panel) == "Panel3";
-    EXPECT_EQ(label->y, big ? 9 : 4);
-    EXPECT_EQ(label->x, 4);
-    EXPECT_EQ(label->font.bold, big);
-  }
 }
 
 TEST(LayoutTableWhole, PanelsTabOrderAndLooks) {
@@ -237,6 +218,9 @@ TEST(LayoutTableWhole, PanelsTabOrderAndLooks) {
   }
   EXPECT_FALSE(FindDef("YOUID_EDIT")->font.capitals);
   EXPECT_EQ(FindDef("YOUID_EDIT")->font.pixels, 21);
+  EXPECT_TRUE(FindDef("Label2")->font.bold);  // the identifiers' captions, 21 pixels bold
+  EXPECT_EQ(FindDef("Label3")->font.pixels, 21);
+  EXPECT_FALSE(FindDef("Label4")->font.bold);
   EXPECT_TRUE(FindDef("MON_EDIT")->Has(kNoTabStop));
   EXPECT_TRUE(FindDef("YOUID_DEC")->Has(kCaptionAtLeft));  // it alone has no margin
   EXPECT_FALSE(FindDef("MYID_DEC")->Has(kCaptionAtLeft));

@@ -1,12 +1,11 @@
-// What only Qt can answer about the toolkit rules the window relies on: its bars' keys and leave,
-// its radio buttons' clicks on the selected option, the selector's drop-down and close-up, the
+// What only Qt can answer about the toolkit rules the window relies on: the hidden editors' keys,
+// clicks and focus once shown, its radio buttons' clicks on the selected option, the selector's drop-down and close-up, the
 // nested message pump with the deferred close in a real loop, posted tasks, and the failure box.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QMessageBox>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -29,35 +28,47 @@ void ShowHiddenPanels(TQtMainForm& form) {
   for (TPanel* p : form.Logic().Panels) p->SetVisible(true);
 }
 
-TEST(ToolkitRules, BarShowsTheLogicsPositionAndItsKeysMoveAsTheArrowsPoint) {
-  TQtMainForm form;
-  QSignalSpy changes(form.THR_BAR, &QScrollBar::valueChanged);
-  form.Logic().THR_BAR.SetPosition(300);
-  EXPECT_EQ(form.THR_BAR->value(), 250);
-  EXPECT_EQ(form.THR_EDIT->text(), QStringLiteral("250"));
-  form.Logic().THR_BAR.SetPosition(250);
-  EXPECT_EQ(changes.count(), 1);
+// Focuses `edit` and replaces its text by typing `text`.
+void Type(QLineEdit* edit, const QString& text) {
+  edit->setFocus();
+  edit->selectAll();
+  QTest::keyClick(edit, Qt::Key_Delete);
+  QTest::keyClicks(edit, text);
+}
 
+TEST(ToolkitRules, HiddenPanelsShownGrowTheWindowAndTheirControlsTakeKeysClicksAndFocus) {
+  TQtMainForm form;
   ShowHiddenPanels(form);
   ASSERT_TRUE(test::ShowActive(form));
+  EXPECT_EQ(form.size(), QSize(310, 724));
+
+  // Bar keys move as the arrows point; leaving a bar for another control runs its handler.
   form.LAST_BAR->setFocus();
-  QTest::keyClick(form.LAST_BAR, Qt::Key_Right);
-  QTest::keyClick(form.LAST_BAR, Qt::Key_Right);
-  QTest::keyClick(form.LAST_BAR, Qt::Key_Left);
+  for (auto key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left}) QTest::keyClick(form.LAST_BAR, key);
   EXPECT_EQ(form.Logic().LAST_BAR.Position(), 1);
-  EXPECT_EQ(form.LAST_EDIT->text(), QStringLiteral("1"));
-  form.YOBI2_BAR->setFocus();
-  QTest::keyClick(form.YOBI2_BAR, Qt::Key_Right);  // a step of 2
-  QTest::keyClick(form.YOBI2_BAR, Qt::Key_Left);
-  QTest::keyClick(form.YOBI2_BAR, Qt::Key_Left);  // already at 0
-  EXPECT_EQ(form.Logic().YOBI2_BAR.Position(), 0);
-  QTest::keyClick(form.YOBI2_BAR, Qt::Key_End);
-  EXPECT_EQ(form.YOBI2_EDIT->text(), QStringLiteral("100"));
-  // Leaving a bar for another control runs its handler.
   form.Logic().LAST_EDIT.SetText("stale");
-  form.LAST_BAR->setFocus();
   form.MODE_BAR->setFocus();
   EXPECT_EQ(form.LAST_EDIT->text(), QStringLiteral("1"));
+
+  // Typed text reaches the logic on Return; Up is consumed whatever modifiers are held.
+  Type(form.LAST_EDIT, QStringLiteral("300"));
+  QTest::keyClick(form.LAST_EDIT, Qt::Key_Return);
+  EXPECT_EQ(form.LAST_BAR->value(), 255);
+  Type(form.YOUID_EDIT, QStringLiteral("42"));
+  QTest::keyClick(form.YOUID_EDIT, Qt::Key_Up, Qt::ShiftModifier);
+  EXPECT_EQ(form.YOUID_EDIT->text(), QStringLiteral("1"));  // stepped from the stored value
+  // A spin button of the other identifier moves the focus, selecting the stepped text.
+  Type(form.YOUID_EDIT, QStringLiteral("42"));
+  QTest::mouseClick(form.MYID_INC, Qt::LeftButton);
+  EXPECT_EQ(form.Logic().YOUID_EDIT.Tag(), 42);
+  EXPECT_EQ(QApplication::focusWidget(), form.MYID_EDIT);
+  EXPECT_EQ(form.MYID_EDIT->selectedText(), QStringLiteral("1"));
+  QTest::mouseClick(form.YOUID_EDIT, Qt::LeftButton, {}, QPoint(5, 10));
+  EXPECT_EQ(form.YOUID_EDIT->selectedText(), QStringLiteral("42"));
+
+  form.Logic().Panel10.SetVisible(false);
+  form.Logic().Panel1.SetVisible(false);
+  EXPECT_EQ(form.size(), QSize(310, 688));
 }
 
 TEST(ToolkitRules, RadioClickOnTheSelectedOptionDoesNothing) {
