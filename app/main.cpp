@@ -1,5 +1,6 @@
 // The program entry: no command-line arguments are read.
 #include "ui/application.h"
+#include "ui/close_on_signals.h"
 #include "ui/main_form.h"
 
 int main(int argc, char** argv) {
@@ -7,6 +8,7 @@ int main(int argc, char** argv) {
   int result = 0;
   {
     kx71::TMainForm form;
+    kx71::TCloseOnSignals closeOnSignals(form);
     form.show();
     result = app.exec();
   }  // the window goes here, and with it the serial port component (closing an open port)

@@ -70,6 +70,28 @@ class ProgramTest : public ::testing::Test {
     FAIL() << "the program did not show its window: " << Diagnosis();                 \
   }
 
+class ProgramSignalTest : public ProgramTest,
+                          public ::testing::WithParamInterface<std::tuple<TRunAs, int>> {};
+
+TEST_P(ProgramSignalTest, EndsLikeTheExitButtonAndReleasesThePort) {
+  const auto [as, sig] = GetParam();
+  START_OR_SKIP(as);
+  ASSERT_TRUE(OpenUnitPort()) << program_->Stderr();
+  ASSERT_EQ(kill(program_->Pid(), sig), 0);
+  ExpectEndedAndPortReleased();
+  const auto status = program_->WaitExit();
+  ASSERT_TRUE(status.has_value());
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, ProgramSignalTest,
+                         ::testing::Combine(::testing::Values(TRunAs::ThisUser, TRunAs::Unprivileged),
+                                            ::testing::Values(SIGTERM, SIGINT, SIGHUP)),
+                         [](const auto& info) {
+                           return std::string(UserName(std::get<0>(info.param))) + "_" +
+                                  sigabbrev_np(std::get<1>(info.param));
+                         });
+
 class ProgramWindowTest : public ProgramTest, public ::testing::WithParamInterface<TRunAs> {};
 
 TEST_P(ProgramWindowTest, ResizeFromOutsideIsUndone) {
