@@ -89,7 +89,7 @@ TProgramRun::TProgramRun(TRunAs as, const std::string& deviceMap) {
     dup2(null, 1);
     dup2(null, 2);
     execlp("Xvfb", "Xvfb", "-displayfd", fdText.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
-           static_cast<char*>(nullptr));
+           "-noreset", static_cast<char*>(nullptr));
     _exit(127);
   }
   close(fds[1]);
