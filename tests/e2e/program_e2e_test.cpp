@@ -94,6 +94,13 @@ INSTANTIATE_TEST_SUITE_P(Signals, ProgramSignalTest,
 
 class ProgramWindowTest : public ProgramTest, public ::testing::WithParamInterface<TRunAs> {};
 
+TEST_P(ProgramWindowTest, LostDisplayReleasesThePort) {
+  START_OR_SKIP(GetParam());
+  ASSERT_TRUE(OpenUnitPort()) << program_->Stderr();
+  program_->StopDisplay();
+  ExpectEndedAndPortReleased();
+}
+
 TEST_P(ProgramWindowTest, ResizeFromOutsideIsUndone) {
   START_OR_SKIP(GetParam());
   ASSERT_TRUE(WaitUntil([&] { return program_->WindowSize() == "310x416"; }));
