@@ -4,7 +4,8 @@
 //
 // Binding a front end:
 //   - Build one native widget per row of Layout() (ui/form/layout.h), in table order, then give
-//     each TControl of TMainForm::Controls() a view with Bind(); Bind shows the current state.
+//     each TControl of TMainForm::Controls() a view with Bind() (or BindView below); Bind shows the
+//     current state.
 //   - User events enter through the User* members of the control (UserMoved, UserClicked,
 //     UserTyped, UserKeyDown, UserKeyPress, UserMouseUp, UserDropDown, UserCloseUp) and through
 //     TMainForm::UserFocused for focus changes. These run the control's handler guarded: a failure
@@ -276,5 +277,24 @@ class TComboBox : public TControl, public TCommList {
   std::vector<std::string> items_;
   int index_ = -1;
 };
+
+// Binds `control` to `view` for the view interface of the control's kind; `view` is any
+// polymorphic object (a native widget, a fake) that offers it. Controls without state take none.
+template <class V>
+void BindView(TControl& control, V* view) {
+  if (auto* panel = dynamic_cast<TPanel*>(&control)) {
+    panel->Bind(dynamic_cast<TPanel::View*>(view));
+  } else if (auto* label = dynamic_cast<TLabel*>(&control)) {
+    label->Bind(dynamic_cast<TLabel::View*>(view));
+  } else if (auto* edit = dynamic_cast<TEdit*>(&control)) {
+    edit->Bind(dynamic_cast<TEdit::View*>(view));
+  } else if (auto* bar = dynamic_cast<TBar*>(&control)) {
+    bar->Bind(dynamic_cast<TBar::View*>(view));
+  } else if (auto* option = dynamic_cast<TOption*>(&control)) {
+    option->Bind(dynamic_cast<TOption::View*>(view));
+  } else if (auto* box = dynamic_cast<TComboBox*>(&control)) {
+    box->Bind(dynamic_cast<TComboBox::View*>(view));
+  }
+}
 
 }  // namespace kx71

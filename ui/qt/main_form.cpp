@@ -65,32 +65,7 @@ void TQtMainForm::CreateWidgets() {
     QWidget* w = MakeWidget(def, parent, c.get());
     widgets_.insert(c.get(), w);
     controls_.insert(w, c.get());
-    switch (def.kind) {
-      case TControlKind::Panel:
-        static_cast<TPanel&>(*c).Bind(static_cast<TQtPanel*>(w));
-        break;
-      case TControlKind::Caption:
-      case TControlKind::StaticText:
-        static_cast<TLabel&>(*c).Bind(dynamic_cast<TLabel::View*>(w));
-        break;
-      case TControlKind::Option:
-        static_cast<TOption&>(*c).Bind(static_cast<TQtOption*>(w));
-        break;
-      case TControlKind::ComboBox:
-        static_cast<TComboBox&>(*c).Bind(static_cast<TQtCommBox*>(w));
-        break;
-      case TControlKind::Edit:
-        static_cast<TEdit&>(*c).Bind(static_cast<TQtEdit*>(w));
-        break;
-      case TControlKind::Bar:
-        static_cast<TBar&>(*c).Bind(static_cast<TQtScrollBar*>(w));
-        break;
-      case TControlKind::FilledLabel:
-      case TControlKind::Picture:
-      case TControlKind::PictureButton:
-      case TControlKind::FlatButton:
-        break;  // nothing the logic changes
-    }
+    BindView(*c, w);
   }
 }
 
