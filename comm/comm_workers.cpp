@@ -68,6 +68,9 @@ void TCommTransThread::TurnOn(TCommFlowCtrls flow) {
 
 void TCommTransThread::TurnOff(TCommFlowCtrls flow) {
   if (flow != cfcHalfHigh && flow != cfcHalfLow) return;
+  // The kernel takes the bytes long before a UART has sent them: turning the line back then would
+  // cut off the end of the batch.
+  if (!Stopped()) device_.WaitTransmitted();
   Pause(CharTime);
   device_.Escape(flow == cfcHalfHigh ? TEscape::ClrRts : TEscape::SetRts);
 }
@@ -78,10 +81,12 @@ void TCommTransThread::WriteBlock(const std::vector<std::uint8_t>& block) {
   while (remaining > 0 && !Stopped()) {
     TIoResult r;
     {
+      // Looked at again under the lock: a purge that got in first has discarded this block.
       std::lock_guard lock(shared_.portLock);
+      if (Stopped()) return;
       r = device_.BeginWrite(p, remaining);
     }
-    if (r.state == TIoState::Pending) r = device_.WaitWrite();
+    if (r.state == TIoState::Pending) r = device_.WaitWrite(shared_.portLock);
     if (r.state == TIoState::Done) return;
     ReportLineErrors();
     // Go on with the rest only after progress, so a device that keeps failing ends the block.

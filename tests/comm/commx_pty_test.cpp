@@ -8,8 +8,8 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstring>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
