@@ -233,7 +233,7 @@ class TDriver {
     int in[2], outPipe[2];
     if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(outPipe, O_CLOEXEC) != 0) return false;
     const std::vector<std::string> args = {
-        "qemu-system-x86_64", "-nodefaults", "-no-user-config", "-machine", "pc", "-accel", "tcg", "-m",
+        "qemu-system-x86_64", "-nodefaults", "-no-user-config", "-machine", "pc", "-accel", "tcg", "-smp", "2", "-m",
         "384", "-display", "none", "-no-reboot", "-kernel", kernel_, "-initrd", initrd_, "-append",
         "console=hvc0 quiet loglevel=1 panic=-1",
         // The control channel: the console, so the two lines carry test traffic only.
