@@ -37,13 +37,6 @@ class PtyComm : public ::testing::Test {
     return c;
   }
 
-  std::string Read(TCommX& c, std::int32_t n) {
-    std::string buf(static_cast<std::size_t>(n), '\0');
-    const std::int32_t got = c.Read(buf.data(), n);
-    buf.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
-    return buf;
-  }
-
   TCountingMainThread main;
   TPtyDeviceMap map;
   TPtyPort& pty = map.Add(7);
@@ -149,7 +142,7 @@ TEST_F(PtyComm, EveryByteValuePassesUntranslatedBothWays) {
   EXPECT_EQ(pty.Receive(all.size()), all);
 
   pty.Send(all);
-  EXPECT_EQ(Read(*c, 256), all);
+  EXPECT_EQ(ReadText(*c, 256), all);
   EXPECT_TRUE(pty.Drain().empty());  // nothing echoed back
 }
 
@@ -158,12 +151,12 @@ TEST_F(PtyComm, ReadEndsAtItsTimeOutWithWhatArrived) {
   c->SetTimeOutReceive(300);
   c->Open();
   auto t0 = Clock::now();
-  EXPECT_EQ(Read(*c, 10), "");
+  EXPECT_EQ(ReadText(*c, 10), "");
   EXPECT_GE(Clock::now() - t0, 290ms);
 
   pty.Send("abc");
   t0 = Clock::now();
-  EXPECT_EQ(Read(*c, 10), "abc");
+  EXPECT_EQ(ReadText(*c, 10), "abc");
   EXPECT_GE(Clock::now() - t0, 290ms);
 }
 
@@ -175,7 +168,7 @@ TEST_F(PtyComm, ReadWaitsForAllBytesEvenWhenSomeWereWaiting) {
   ASSERT_TRUE(PumpUntil(main, [&] { return c->InQueueCount() == 2; }));
   // Runs inside the read's message pump: the rest of the reply arrives while the read waits.
   main.Post([&] { pty.Send("cde"); });
-  EXPECT_EQ(Read(*c, 5), "abcde");
+  EXPECT_EQ(ReadText(*c, 5), "abcde");
 }
 
 TEST_F(PtyComm, ReadRefusesAClosedPortAndANestedRead) {
@@ -194,7 +187,7 @@ TEST_F(PtyComm, ReadRefusesAClosedPortAndANestedRead) {
     nested = c->Read(inner, 4);
     pty.Send("cd");
   });
-  EXPECT_EQ(Read(*c, 4), "abcd");
+  EXPECT_EQ(ReadText(*c, 4), "abcd");
   EXPECT_EQ(nested, -1);
 }
 
@@ -207,7 +200,7 @@ TEST_F(PtyComm, PurgeReceiveDropsStaleBytesAndEndsAWaitingRead) {
   c->PurgeReceive();
   EXPECT_EQ(c->InQueueCount(), 0);
   pty.Send("fresh");
-  EXPECT_EQ(Read(*c, 5), "fresh");
+  EXPECT_EQ(ReadText(*c, 5), "fresh");
 
   main.Post([&] { c->PurgeReceive(); });
   const auto t0 = Clock::now();
@@ -258,7 +251,7 @@ TEST_F(PtyComm, AHungUpLineFailsReadsWithoutSpinning) {
   c->Open();
   pty.Send("ab");
   ASSERT_TRUE(PumpUntil(main, [&] { return received == 1; }));
-  EXPECT_EQ(Read(*c, 2), "ab");
+  EXPECT_EQ(ReadText(*c, 2), "ab");
 
   pty.HangUp();
   const auto t0 = Clock::now();

@@ -81,12 +81,6 @@ class RealPort : public RealLine, public ::testing::WithParamInterface<Port> {
     c->SetFlowCtrl(cfcNone);
     return c;
   }
-  std::string Read(TCommX& c, std::int32_t n) {
-    std::string buf(static_cast<std::size_t>(n), '\0');
-    const std::int32_t got = c.Read(buf.data(), n);
-    buf.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
-    return buf;
-  }
 };
 
 TEST_P(RealPort, OpensAt9600Bits8N1AsTheLineSeesIt) {
@@ -127,7 +121,7 @@ TEST_P(RealPort, ExchangesWithTheUnitCarryEveryByteValueUnchanged) {
   PumpFor(main, 300ms);
   c->PurgeReceive();
   Ask("unit " + std::to_string(GetParam().no) + " send " + HexText(all));
-  EXPECT_EQ(Read(*c, 256), all);
+  EXPECT_EQ(ReadText(*c, 256), all);
 }
 
 TEST_P(RealPort, ModemLinesChangeInTheOrderSet) {
@@ -195,7 +189,7 @@ TEST_P(RealPort, ASilentLineEndsAReadAtItsTimeOut) {
   c->SetTimeOutReceive(700);
   c->Open();
   const auto t0 = Clock::now();
-  EXPECT_EQ(Read(*c, 10), "");
+  EXPECT_EQ(ReadText(*c, 10), "");
   const auto took = Clock::now() - t0;
   EXPECT_GE(took, 690ms);
   EXPECT_LT(took, 2500ms);
