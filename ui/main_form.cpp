@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/failure_report.h"
+#include "ui/fixed_size_keeper.h"
 #include "ui/fonts.h"
 #include "ui/tag.h"
 
@@ -52,6 +53,7 @@ TMainForm::TMainForm(TCommXEnvironment commEnvironment, QWidget* parent)
   WireEvents();
   for (QFrame* panel : Panels()) panel->installEventFilter(this);
   FitToPanels();
+  new TFixedSizeKeeper(this);  // the fitted size holds with or without a window manager
   Guarded([this] { FormCreate(); });
   CommBox->setFocus();  // the focus control when the window first shows
 }

@@ -6,6 +6,7 @@
 #include "ui/artwork.h"
 #include "ui/fonts.h"
 #include "ui/main_form.h"
+#include "ui/static_text.h"
 
 namespace kx71 {
 namespace {
@@ -166,7 +167,7 @@ void TMainForm::CreateControls() {
   std::tie(Handy_S, Handy_M, Handy0, Handy1, Handy2, Handy3, Handy4, Handy5, Handy6, Handy_7) =
       std::tuple_cat(levelOptions_);
   Handy0->setChecked(true);  // selected by the layout: no click handler runs
-  K_Comment = new QLabel(Panel15);
+  K_Comment = new TStaticText(Panel15, kUiFontPixels);  // 12-pixel lines, whatever face stands in
   K_Comment->setObjectName(QStringLiteral("K_Comment"));
   K_Comment->setGeometry(8, 264, 289, 65);
   K_Comment->setFrameStyle(QFrame::Panel | QFrame::Sunken);
