@@ -78,10 +78,10 @@ void TCommTransThread::TurnOff(TCommFlowCtrls flow) {
 void TCommTransThread::WriteBlock(const std::vector<std::uint8_t>& block) {
   const std::uint8_t* p = block.data();
   auto remaining = static_cast<std::int32_t>(block.size());
-  while (remaining > 0 && !Stopped()) {
+  while (remaining > 0) {
     TIoResult r;
     {
-      // Looked at again under the lock: a purge that got in first has discarded this block.
+      // Looked at under the lock transmit purges take: one that got in first discarded this block.
       std::lock_guard lock(shared_.portLock);
       if (Stopped()) return;
       r = device_.BeginWrite(p, remaining);
