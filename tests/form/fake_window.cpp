@@ -15,9 +15,7 @@ TFakeWindow::TFakeWindow(TCommXEnvironment environment)
 void TFakeWindow::ProcessMessages() {
   ++pumps;
   if (onPump) onPump();
-  std::deque<std::function<void()>> now;
-  now.swap(posted_);
-  for (auto& task : now) task();
+  queue_.ProcessMessages();
 }
 
 void TFakeWindow::CloseWindow() {

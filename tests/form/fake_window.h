@@ -3,13 +3,13 @@
 // logic runs natively, without a toolkit or a display.
 #pragma once
 
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "comm/plain_main_thread.h"
 #include "ui/form/main_form.h"
 
 namespace kx71::test {
@@ -37,8 +37,8 @@ class TFakeWindow : public TFormHost, public TMainThread {
   TMainForm& form() { return *form_; }
   TFakeView& View(const TControl& control) { return *views_.at(&control); }
 
-  // TMainThread
-  void Post(std::function<void()> task) override { posted_.push_back(std::move(task)); }
+  // TMainThread: the plain queue, safe from the component's workers.
+  void Post(std::function<void()> task) override { queue_.Post(std::move(task)); }
   // Runs the hook, then the tasks posted so far.
   void ProcessMessages() override;
   std::function<void()> onPump;
@@ -62,7 +62,7 @@ class TFakeWindow : public TFormHost, public TMainThread {
   std::vector<std::pair<std::string, std::string>> boxes;
 
  private:
-  std::deque<std::function<void()>> posted_;
+  TPlainMainThread queue_;
   std::map<const TControl*, std::unique_ptr<TFakeView>> views_;
   std::unique_ptr<TMainForm> form_;
 };
