@@ -13,4 +13,5 @@ if(WIN32)
   target_sources(kx71_comm PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/win/serial_device_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/win/win_dcb.cpp)
+  target_link_libraries(kx71_comm PRIVATE user32)  # the read's wait also wakes for window messages
 endif()
