@@ -13,7 +13,7 @@
 
 #include "comm/CommX.h"
 #include "protocol/settings_block.h"
-#include "ui/busy_depth.h"
+#include "ui/form/busy_depth.h"
 #include "ui/comm_box.h"
 #include "ui/controls.h"
 #include "ui/qt_main_thread.h"

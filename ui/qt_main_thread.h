@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "comm/main_thread.h"
-#include "ui/busy_depth.h"
+#include "ui/form/busy_depth.h"
 
 namespace kx71 {
 

@@ -1,0 +1,142 @@
+// Port selection and the device commands: the port follows the selector, the read command loads the
+// unit's block into the editors and selects its level, the write command sends the block back with
+// the chosen level and the imposed values.
+#include <optional>
+#include <string>
+
+#include "comm/port_discovery.h"
+#include "protocol/exchange.h"
+#include "protocol/int_text.h"
+#include "ui/form/main_form.h"
+
+namespace kx71 {
+namespace {
+
+// Values every write imposes: overtake on, overtake time 3 s, power position 74 (byte 81).
+constexpr int kImposedTime = 3;
+constexpr int kImposedPower = 74;
+
+void SetIdentifier(TEdit& edit, std::uint32_t id) {
+  edit.SetTag(static_cast<std::int32_t>(id));
+  edit.SetText(std::to_string(id));
+}
+
+}  // namespace
+
+void TMainForm::TakeUnitSettings(const SettingsValues& v) {
+  (v.marker5A ? BUP_5Ah : BUP_00h).Select();
+  SetIdentifier(YOUID_EDIT, v.yourId);
+  SetIdentifier(MYID_EDIT, v.myId);
+  (v.master ? MAS_ON : MAS_OFF).Select();
+  LAST_BAR.SetPosition(v.last);
+  MODE_BAR.SetPosition(v.mode);
+  UA_BAR.SetPosition(v.ua);
+  LOW_BAR.SetPosition(v.low);
+  HICH_BAR.SetPosition(v.hich);
+}
+
+void TMainForm::CommBoxDropDown() {
+  RefreshCommList(CommBox);
+}
+
+void TMainForm::CommBoxCloseUp() {
+  const std::string text = CommBox.SelectedText();
+  if (CommBox.ItemIndex() == 0) {
+    CommX1.Close();
+    MON_EDIT.SetText("Closed a serial port");
+    return;
+  }
+  try {
+    CommX1.Close();
+    CommX1.SetPortNo(StrToInt(text.size() > 3 ? text.substr(3) : std::string()));  // the number after "COM"
+    CommX1.Open();
+    // A DTR pulse; afterwards DTR stays off and RTS on for every exchange.
+    CommX1.SetDTR(true);
+    CommX1.SetDTR(false);
+    CommX1.PurgeTrans();
+    CommX1.PurgeReceive();
+    MON_EDIT.SetText("Connected to " + text);
+  } catch (...) {
+    // A failure after Open would otherwise leave a port open that the line reports unusable.
+    try {
+      CommX1.Close();
+    } catch (...) {
+    }
+    MON_EDIT.SetText("Cannot use " + text);
+  }
+}
+
+void TMainForm::READ_BTNClick() {
+  // One command at a time: a click that arrives while another handler waits does nothing.
+  if (busy_.Busy() || CommX1.ExchangeActive()) return;
+  TBusyDepth::TGuard guard(busy_);
+  ProcessMessages();
+
+  Frame request = ReadRequest(), reply;
+  Transact(CommX1, request, kReadReplySize, reply);
+  const std::optional<SettingsBlock> block = BlockFromReadReply(reply);
+  if (!block) {
+    MON_EDIT.SetText("Loading NG");
+    return;
+  }
+  const SettingsValues v = DecodeBlock(*block);
+  TakeUnitSettings(v);
+  (v.overtake ? OT_ON : OT_OFF).Select();
+  THR_BAR.SetPosition(v.thr);
+  YOBI1_BAR.SetPosition(v.yobi1);
+  YOBI2_BAR.SetPosition(v.yobi2);
+  MON_EDIT.SetText("Loading OK");
+  // Selecting an option that was not selected runs its click handler (message, preset count); the
+  // option already selected keeps the count just read.
+  LevelOption(Classify(THR_BAR.Position())).Select();
+}
+
+void TMainForm::PROGRAM_BTNClick() {
+  if (busy_.Busy() || CommX1.ExchangeActive()) return;
+  TBusyDepth::TGuard guard(busy_);
+  ProcessMessages();
+
+  // Read first, so that what is written back is what this unit holds, except for what the user
+  // chose (the level) and what the tool imposes.
+  Frame request = ReadRequest(), reply;
+  Transact(CommX1, request, kReadReplySize, reply);
+  const std::optional<SettingsBlock> unit = BlockFromReadReply(reply);
+  if (unit) {
+    // The master flag too: a write never changes a flag the user cannot see or choose.
+    TakeUnitSettings(DecodeBlock(*unit));
+    MON_EDIT.SetText("Loading OK");
+  } else {
+    MON_EDIT.SetText("Loading NG");
+  }
+
+  OT_ON.Select();
+  YOBI1_BAR.SetPosition(kImposedTime);
+  YOBI2_BAR.SetPosition(kImposedPower);
+
+  // Without a good read the window's values are not this unit's: writing them would overwrite its
+  // identifiers and settings with whatever the window holds.
+  if (!unit) {
+    MON_EDIT.SetText("Writing NG");
+    return;
+  }
+
+  SettingsValues w;
+  w.marker5A = !BUP_00h.Checked();
+  w.yourId = static_cast<std::uint32_t>(YOUID_EDIT.Tag());
+  w.myId = static_cast<std::uint32_t>(MYID_EDIT.Tag());
+  w.master = MAS_ON.Checked();
+  w.overtake = OT_ON.Checked();
+  w.last = LAST_BAR.Position();
+  w.mode = MODE_BAR.Position();
+  w.ua = UA_BAR.Position();
+  w.low = LOW_BAR.Position();
+  w.hich = HICH_BAR.Position();
+  w.thr = THR_BAR.Position();
+  w.yobi1 = YOBI1_BAR.Position();
+  w.yobi2 = YOBI2_BAR.Position();
+  request = WriteRequest(EncodeBlock(w));
+  Transact(CommX1, request, kWriteReplySize, reply);
+  MON_EDIT.SetText(WriteReplyGood(reply) ? "Writing OK" : "Writing NG");
+}
+
+}  // namespace kx71

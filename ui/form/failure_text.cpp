@@ -1,0 +1,22 @@
+#include "ui/form/failure_text.h"
+
+#include <cctype>
+
+namespace kx71 {
+
+std::string TitleFromFileName(const std::string& fileName) {
+  const std::size_t slash = fileName.find_last_of("/\\");
+  std::string title = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+  title = title.substr(0, title.find('.'));  // whole name when there is no '.'
+  for (std::size_t i = 1; i < title.size(); ++i) {
+    title[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(title[i])));
+  }
+  return title;
+}
+
+std::string WithFullStop(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + '.';
+  return message;
+}
+
+}  // namespace kx71
