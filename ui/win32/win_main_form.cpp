@@ -423,13 +423,14 @@ void TWinMainForm::OnCommand(TNative& n, int code) {
   if (n.updating || n.control == nullptr) return;
   switch (n.def->kind) {
     case TControlKind::Option:
-      // Windows reports a click on the option that is already checked as well: the logic runs the
-      // click only for a newly chosen one.
-      if (auto* c = As<TOption>(n); c != nullptr && code == BN_CLICKED) c->UserClicked();
+      // Windows reports a click on the option that is already checked as well (and a quick second
+      // click as a double click): the logic runs the click only for a newly chosen one.
+      if (auto* c = As<TOption>(n); c != nullptr && (code == BN_CLICKED || code == BN_DOUBLECLICKED)) c->UserClicked();
       break;
     case TControlKind::PictureButton:
     case TControlKind::FlatButton:
-      if (auto* c = As<TButton>(n); c != nullptr && code == BN_CLICKED) c->UserClicked();
+      // The second click of a quick pair comes as a double click on these buttons: a click all the same.
+      if (auto* c = As<TButton>(n); c != nullptr && (code == BN_CLICKED || code == BN_DOUBLECLICKED)) c->UserClicked();
       break;
     case TControlKind::ComboBox: {
       auto* box = As<TComboBox>(n);
