@@ -102,7 +102,10 @@ struct TWinMainForm::TNative final : TPanel::View,
   HWND hwnd = nullptr;
   bool updating = false;  // the logic is setting the native state: no user event from it
 
-  void ShowVisible(bool visible) override { ShowWindow(hwnd, visible ? SW_SHOWNA : SW_HIDE); }
+  void ShowVisible(bool visible) override {
+    if (visible && hwnd == nullptr) owner->Realise(*this);
+    if (hwnd != nullptr) ShowWindow(hwnd, visible ? SW_SHOWNA : SW_HIDE);
+  }
   void ShowText(const std::string& text) override {
     updating = true;
     SetWindowTextW(hwnd, Widen(text).c_str());
@@ -235,7 +238,7 @@ HWND TWinMainForm::CreateNative(const TControlDef& def, HWND parent, int id) {
       break;
     case TControlKind::Option:
       cls = L"BUTTON";
-      style |= WS_VISIBLE | BS_RADIOBUTTON;  // not AUTO: the logic decides what is checked
+      style |= WS_VISIBLE | BS_RADIOBUTTON | BS_NOTIFY;  // not AUTO: the logic decides what is checked
       break;
     case TControlKind::ComboBox:
       cls = L"COMBOBOX";
@@ -245,7 +248,7 @@ HWND TWinMainForm::CreateNative(const TControlDef& def, HWND parent, int id) {
     case TControlKind::PictureButton:
     case TControlKind::FlatButton:
       cls = L"BUTTON";
-      style |= WS_VISIBLE | BS_OWNERDRAW | WS_TABSTOP;
+      style |= WS_VISIBLE | BS_OWNERDRAW | BS_NOTIFY | WS_TABSTOP;
       if (def.kind == TControlKind::FlatButton) style &= ~WS_TABSTOP;  // flat buttons take no focus
       break;
     case TControlKind::Edit:
@@ -273,8 +276,6 @@ HWND TWinMainForm::CreateNative(const TControlDef& def, HWND parent, int id) {
   const HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), style, def.x, def.y, w, h, parent,
                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   if (hwnd == nullptr) return nullptr;
-  // Windows puts a new child below its older siblings; here a later one lies above.
-  SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font(def.font)), FALSE);
   switch (def.kind) {
     case TControlKind::ComboBox:
@@ -295,32 +296,56 @@ HWND TWinMainForm::CreateNative(const TControlDef& def, HWND parent, int id) {
 
 void TWinMainForm::CreateControls() {
   const auto layout = Layout();
-  std::map<std::string, HWND> parents{{"MainForm", hwnd_}, {"", hwnd_}};
-  for (std::size_t i = 0; i < layout.size(); ++i) {
-    const TControlDef& def = layout[i];
+  for (const TControlDef& def : layout) {
     auto n = std::make_unique<TNative>();
     n->owner = this;
     n->def = &def;
     n->control = form_->Find(def.name);
-    const auto parent = parents.find(def.parent);
-    n->hwnd = CreateNative(def, parent != parents.end() ? parent->second : hwnd_,
-                           kFirstControlId + static_cast<int>(i));
-    if (n->hwnd == nullptr) continue;
-    parents[def.name] = n->hwnd;
-    byHwnd_[n->hwnd] = n.get();
-    SetWindowSubclass(n->hwnd, &TWinMainForm::ControlProc, 1, reinterpret_cast<DWORD_PTR>(n.get()));
     natives_.push_back(std::move(n));
   }
-  // The logic shows its state through the views from here on.
-  for (auto& n : natives_) {
-    if (n->control == nullptr) continue;
-    if (auto* c = dynamic_cast<TPanel*>(n->control)) c->Bind(n.get());
-    if (auto* c = dynamic_cast<TLabel*>(n->control)) c->Bind(n.get());
-    if (auto* c = dynamic_cast<TEdit*>(n->control)) c->Bind(n.get());
-    if (auto* c = dynamic_cast<TBar*>(n->control)) c->Bind(n.get());
-    if (auto* c = dynamic_cast<TOption*>(n->control)) c->Bind(n.get());
-    if (auto* c = dynamic_cast<TComboBox*>(n->control)) c->Bind(n.get());
+  // Windows puts a new child below its older siblings, and here a later row lies above an earlier
+  // one: siblings are made last row first. The hidden panels are made only if they are ever shown.
+  for (auto it = natives_.rbegin(); it != natives_.rend(); ++it) {
+    TNative& n = **it;
+    if (n.def->kind == TControlKind::Panel && !n.def->Has(kHidden)) Realise(n);
   }
+  for (auto& n : natives_) Bind(*n);
+  bound_ = true;
+}
+
+void TWinMainForm::Realise(TNative& panel) {
+  if (panel.hwnd != nullptr) return;
+  const auto layout = Layout();
+  const auto index = [&](const TNative& n) { return kFirstControlId + static_cast<int>(n.def - layout.data()); };
+  if (!Make(panel, hwnd_, index(panel))) return;
+  for (auto it = natives_.rbegin(); it != natives_.rend(); ++it) {
+    TNative& n = **it;
+    if (n.hwnd == nullptr && std::strcmp(n.def->parent, panel.def->name) == 0) Make(n, panel.hwnd, index(n));
+  }
+  // Made after start-up: the controls show their state now.
+  if (bound_)
+    for (auto& n : natives_)
+      if (std::strcmp(n->def->parent, panel.def->name) == 0) Bind(*n);
+}
+
+bool TWinMainForm::Make(TNative& n, HWND parent, int id) {
+  n.hwnd = CreateNative(*n.def, parent, id);
+  if (n.hwnd == nullptr) return false;
+  byHwnd_[n.hwnd] = &n;
+  // Keys and focus of edits and bars come only to the control itself; the others notify their parent.
+  if (n.def->kind == TControlKind::Edit || n.def->kind == TControlKind::Bar)
+    SetWindowSubclass(n.hwnd, &TWinMainForm::ControlProc, 1, reinterpret_cast<DWORD_PTR>(&n));
+  return true;
+}
+
+void TWinMainForm::Bind(TNative& n) {
+  if (n.control == nullptr) return;
+  if (auto* c = dynamic_cast<TPanel*>(n.control)) c->Bind(&n);
+  if (auto* c = dynamic_cast<TLabel*>(n.control)) c->Bind(&n);
+  if (auto* c = dynamic_cast<TEdit*>(n.control)) c->Bind(&n);
+  if (auto* c = dynamic_cast<TBar*>(n.control)) c->Bind(&n);
+  if (auto* c = dynamic_cast<TOption*>(n.control)) c->Bind(&n);
+  if (auto* c = dynamic_cast<TComboBox*>(n.control)) c->Bind(&n);
 }
 
 HWND TWinMainForm::Native(std::string_view name) const {
@@ -420,7 +445,14 @@ bool TWinMainForm::Filter(MSG& msg) {
 }
 
 void TWinMainForm::OnCommand(TNative& n, int code) {
-  if (n.updating || n.control == nullptr) return;
+  if (n.control == nullptr) return;
+  const bool button = n.def->kind == TControlKind::Option || n.def->kind == TControlKind::PictureButton ||
+                      n.def->kind == TControlKind::FlatButton;
+  if ((button && code == BN_SETFOCUS) || (n.def->kind == TControlKind::ComboBox && code == CBN_SETFOCUS)) {
+    form_->UserFocused(*n.control);
+    return;
+  }
+  if (n.updating) return;
   switch (n.def->kind) {
     case TControlKind::Option:
       // Windows reports a click on the option that is already checked as well (and a quick second

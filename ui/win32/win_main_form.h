@@ -66,6 +66,10 @@ class TWinMainForm final : public TFormHost {
   bool Filter(MSG& msg);
 
   void CreateControls();
+  // Makes a panel's native window and its controls' (the hidden panels' when first shown).
+  void Realise(TNative& panel);
+  bool Make(TNative& n, HWND parent, int id);
+  void Bind(TNative& n);
   HWND CreateNative(const TControlDef& def, HWND parent, int id);
   TNative* FromHwnd(HWND hwnd) const;
   TNative* FromId(int id) const;
@@ -86,6 +90,7 @@ class TWinMainForm final : public TFormHost {
   std::map<COLORREF, HBRUSH> brushes_;
   std::map<std::string, HBITMAP> artwork_;
   bool shown_ = false;
+  bool bound_ = false;  // the views are bound: controls made later bind at once
   bool closing_ = false;
   std::unique_ptr<TMainForm> form_;  // last: its port closes before the native controls go
 };
