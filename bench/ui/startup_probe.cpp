@@ -7,8 +7,8 @@
 #include <ctime>
 
 #if KX71_PROBE_MAIN_WINDOW
-#include "ui/application.h"
-#include "ui/main_form.h"
+#include "ui/qt/application.h"
+#include "ui/qt/main_form.h"
 #endif
 
 namespace {
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
   kx71::TApplication app(argc, argv);
   FirstFrame watcher;
   app.installEventFilter(&watcher);
-  kx71::TMainForm window;
+  kx71::TQtMainForm window;
 #else
   QApplication app(argc, argv);
   FirstFrame watcher;

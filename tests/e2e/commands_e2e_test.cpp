@@ -50,7 +50,7 @@ TEST_F(E2ETest, ReadFillsTheWindowAndSelectsTheLevelOfTheCountRead) {
   TSimProcess& unit = StartUnit(41, {"--block", BlockArg(unitValues)});
   ASSERT_TRUE(ChoosePortWithMouse("COM41"));
   EXPECT_EQ(InfoLine(), "Connected to COM41");
-  EXPECT_TRUE(form->CommX1.IsOpen());
+  EXPECT_TRUE(form->Logic().CommX1.IsOpen());
   EXPECT_EQ(form->MON_EDIT->font().capitalization(), QFont::AllUppercase);
 
   // Count 8 with "No Handicap" selected: "Handicap +3" is selected, shows its message, count 8.
@@ -207,7 +207,7 @@ TEST_P(FaultTest, ReadAndWriteReportTheFaultAndAFailedReadWritesNothing) {
   // block). Unpaced, it comes with the reply and the purge discards it, which is the case tested.
   if (fault == "extra") args.insert(args.end(), {"--baud", "0"});
   TSimProcess& unit = StartUnit(44, args);
-  form->CommX1.SetTimeOutReceive(1000);  // a silent or short unit costs one time-out per exchange
+  form->Logic().CommX1.SetTimeOutReceive(1000);  // a silent or short unit costs one time-out per exchange
   ASSERT_TRUE(ChoosePort("COM44"));
 
   const WindowState before = Snapshot(*form);
@@ -261,7 +261,7 @@ INSTANTIATE_TEST_SUITE_P(EachFault, FaultTest,
 
 TEST_F(E2ETest, SilentUnitEndsAWriteAfterOneReceiveTimeOut) {
   TSimProcess& unit = StartUnit(45, {"--fault", "silent"});
-  ASSERT_EQ(form->CommX1.TimeOutReceive(), 3000);  // the window's own setting
+  ASSERT_EQ(form->Logic().CommX1.TimeOutReceive(), 3000);  // the window's own setting
   ASSERT_TRUE(ChoosePort("COM45"));
   ClearInfoLog();
   QElapsedTimer clock;
@@ -285,14 +285,14 @@ TEST_F(E2ETest, ClicksDuringAWaitDoNothingWhileTheWindowStaysResponsive) {
   int paintsDuringWait = 0;
   class PaintCounter : public QObject {
    public:
-    PaintCounter(TMainForm& form, int& paints) : form_(form), paints_(paints) {}
+    PaintCounter(TQtMainForm& form, int& paints) : form_(form), paints_(paints) {}
     bool eventFilter(QObject*, QEvent* e) override {
-      if (e->type() == QEvent::Paint && form_.CommX1.ExchangeActive()) ++paints_;
+      if (e->type() == QEvent::Paint && form_.Logic().CommX1.ExchangeActive()) ++paints_;
       return false;
     }
 
    private:
-    TMainForm& form_;
+    TQtMainForm& form_;
     int& paints_;
   } counter(*form, paintsDuringWait);
   form->K_Comment->installEventFilter(&counter);
@@ -329,7 +329,7 @@ TEST_F(E2ETest, PortChosenDuringAWaitEndsTheExchange) {
   Click(form->READ_BTN);
   ASSERT_TRUE(RanDuringWait());
   EXPECT_EQ(InfoLog(), (Strings{"Closed a serial port", "Loading NG"}));
-  EXPECT_FALSE(form->CommX1.IsOpen());
+  EXPECT_FALSE(form->Logic().CommX1.IsOpen());
 }
 
 TEST_F(E2ETest, ClosingTheWindowDuringAWaitLetsTheExchangeFinishAndTheProgramEnd) {

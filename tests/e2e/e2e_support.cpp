@@ -7,17 +7,16 @@
 #include <QTest>
 
 #include "hex.h"
-#include "ui/tag.h"
 #include "ui_test_support.h"
 
 namespace kx71::e2e {
 
-WindowState Snapshot(const TMainForm& form) {
+WindowState Snapshot(const TQtMainForm& form) {
   WindowState s;
   SettingsValues& v = s.values;
   v.marker5A = form.BUP_5Ah->isChecked();
-  v.yourId = static_cast<std::uint32_t>(Tag(form.YOUID_EDIT));
-  v.myId = static_cast<std::uint32_t>(Tag(form.MYID_EDIT));
+  v.yourId = static_cast<std::uint32_t>(form.Logic().YOUID_EDIT.Tag());
+  v.myId = static_cast<std::uint32_t>(form.Logic().MYID_EDIT.Tag());
   v.master = form.MAS_ON->isChecked();
   v.overtake = form.OT_ON->isChecked();
   v.last = form.LAST_BAR->value();
@@ -71,15 +70,15 @@ int Threads() {
 }
 
 void E2ETest::SetUp() {
-  form = std::make_unique<TMainForm>();
+  form = std::make_unique<TQtMainForm>();
   ASSERT_TRUE(test::ShowActive(*form));
   QObject::connect(form->MON_EDIT, &QLineEdit::textChanged, form.get(),
                    [this](const QString& text) { infoLog_.push_back(text); });
   // Connected after the window's own handler, so it counts close-ups that have been handled.
-  QObject::connect(form->CommBox, &TCommBox::closeUp, form.get(), [this] { ++closeUps_; });
+  QObject::connect(form->CommBox, &TQtCommBox::closeUp, form.get(), [this] { ++closeUps_; });
   waitWatch_.setInterval(2);
   QObject::connect(&waitWatch_, &QTimer::timeout, [this] {
-    if (!form->CommX1.ExchangeActive() || !waitAction_) return;
+    if (!form->Logic().CommX1.ExchangeActive() || !waitAction_) return;
     waitWatch_.stop();
     auto action = std::move(waitAction_);
     waitAction_ = nullptr;
@@ -109,7 +108,7 @@ QAbstractItemView* E2ETest::OpenList() {
 
 bool E2ETest::ChoosePort(const QString& entry) {
   const int before = closeUps_;
-  TCommBox* box = form->CommBox;
+  TQtCommBox* box = form->CommBox;
   QAbstractItemView* view = OpenList();
   if (!view) return false;
   const int i = box->findText(entry);
@@ -120,7 +119,7 @@ bool E2ETest::ChoosePort(const QString& entry) {
 
 bool E2ETest::ChoosePortWithMouse(const QString& entry) {
   const int before = closeUps_;
-  TCommBox* box = form->CommBox;
+  TQtCommBox* box = form->CommBox;
   QAbstractItemView* view = OpenList();
   if (!view) return false;
   const int i = box->findText(entry);
@@ -140,7 +139,7 @@ bool E2ETest::DropAndDismiss() {
 }
 
 void E2ETest::ClearInfoLog() {
-  form->MON_EDIT->clear();
+  form->Logic().MON_EDIT.SetText("");
   infoLog_.clear();
 }
 

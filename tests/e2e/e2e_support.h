@@ -16,7 +16,7 @@
 #include "protocol/settings_block.h"
 #include "sim_process.h"
 #include "support/pty_port.h"
-#include "ui/main_form.h"
+#include "ui/qt/main_form.h"
 
 // Texts in failure messages as text.
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -32,7 +32,7 @@ struct WindowState {
   QString comment;
   bool operator==(const WindowState&) const = default;
 };
-WindowState Snapshot(const TMainForm& form);
+WindowState Snapshot(const TQtMainForm& form);
 
 // The simulated unit's command-line argument for a stored block.
 std::string BlockArg(const SettingsValues& values);
@@ -77,7 +77,7 @@ class E2ETest : public ::testing::Test {
 
   testing::TPtyDeviceMap map;  // declared first: outlives the units and the window
   std::vector<std::unique_ptr<TSimProcess>> units;
-  std::unique_ptr<TMainForm> form;
+  std::unique_ptr<TQtMainForm> form;
 
  private:
   std::vector<QString> infoLog_;

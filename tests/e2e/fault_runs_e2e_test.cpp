@@ -70,7 +70,7 @@ TEST_F(E2ETest, LineFloodedWithBytes) {
   EXPECT_EQ(form->THR_BAR->value(), 8);
   ASSERT_TRUE(ChoosePort("OFF"));
   EXPECT_EQ(InfoLine(), "Closed a serial port");
-  EXPECT_FALSE(form->CommX1.IsOpen());
+  EXPECT_FALSE(form->Logic().CommX1.IsOpen());
   flood.request_stop();
   flood.join();
   EXPECT_GT(sentBytes, 4096);  // the line was full all along
@@ -82,7 +82,7 @@ TEST_F(E2ETest, LineFloodedWithBytes) {
 TEST_F(E2ETest, PortOpenedAndClosedFiveHundredTimesFromTheSelector) {
   // The component's fixed pauses around open and close are left out: they would make this run
   // last minutes and are no part of what it checks.
-  form = std::make_unique<TMainForm>(TCommXEnvironment{{}, [](std::int32_t) {}});
+  form = std::make_unique<TQtMainForm>(TCommXEnvironment{{}, [](std::int32_t) {}});
   ASSERT_TRUE(test::ShowActive(*form));
   StartUnit(64);
   form->CommBox->showPopup();  // the list from the device map
@@ -92,11 +92,11 @@ TEST_F(E2ETest, PortOpenedAndClosedFiveHundredTimesFromTheSelector) {
 
   auto cycle = [&] {
     form->CommBox->setCurrentIndex(entry);
-    form->CommBoxCloseUp();
-    const bool opened = form->CommX1.IsOpen() && InfoLine() == "Connected to COM64";
+    form->Logic().CommBoxCloseUp();
+    const bool opened = form->Logic().CommX1.IsOpen() && InfoLine() == "Connected to COM64";
     form->CommBox->setCurrentIndex(0);
-    form->CommBoxCloseUp();
-    return opened && !form->CommX1.IsOpen() && InfoLine() == "Closed a serial port";
+    form->Logic().CommBoxCloseUp();
+    return opened && !form->Logic().CommX1.IsOpen() && InfoLine() == "Closed a serial port";
   };
   ASSERT_TRUE(cycle());  // warm-up
   QCoreApplication::processEvents();
@@ -112,7 +112,7 @@ TEST_F(E2ETest, PortOpenedAndClosedFiveHundredTimesFromTheSelector) {
       << Threads();
 
   form->CommBox->setCurrentIndex(entry);
-  form->CommBoxCloseUp();
+  form->Logic().CommBoxCloseUp();
   Click(form->READ_BTN);
   EXPECT_EQ(InfoLine(), "Loading OK");
 }

@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "e2e_support.h"
-#include "ui/failure_report.h"
+#include "ui/qt/failure_report.h"
 #include "ui_test_support.h"
 
 namespace kx71::e2e {
@@ -37,7 +37,7 @@ TEST_F(E2ETest, PortHeldByAnotherProgramCannotBeUsedAndThePreviousPortStaysClose
   ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
   ASSERT_TRUE(ChoosePort("COM52"));
   EXPECT_EQ(InfoLine(), "Cannot use COM52");
-  EXPECT_FALSE(form->CommX1.IsOpen());
+  EXPECT_FALSE(form->Logic().CommX1.IsOpen());
   EXPECT_EQ(form->CommBox->currentText(), "COM52");  // the selector keeps the chosen entry
   EXPECT_TRUE(Free(first.LinkPath()));               // the port open before was closed
   Click(form->READ_BTN);
@@ -60,7 +60,7 @@ TEST_F(E2ETest, ClosingTheListWithoutAChoiceReopensTheOpenPort) {
   // The unit saw the line go down and come back: the port was closed and opened again.
   EXPECT_TRUE(test::WaitFor([&] { return unit.Count("HANGUP") > hangUps; }));
   EXPECT_EQ(form->CommBox->currentText(), "COM53");
-  EXPECT_TRUE(form->CommX1.IsOpen());
+  EXPECT_TRUE(form->Logic().CommX1.IsOpen());
   Click(form->READ_BTN);
   EXPECT_EQ(InfoLine(), "Loading OK");
 
@@ -68,22 +68,22 @@ TEST_F(E2ETest, ClosingTheListWithoutAChoiceReopensTheOpenPort) {
   ClearInfoLog();
   ASSERT_TRUE(ChoosePort("COM53"));
   EXPECT_EQ(InfoLine(), "Connected to COM53");
-  EXPECT_TRUE(form->CommX1.IsOpen());
+  EXPECT_TRUE(form->Logic().CommX1.IsOpen());
 }
 
 TEST_F(E2ETest, OpenPortGoneFromTheListIsClosed) {
   TSimProcess& unit = StartUnit(54);
   ASSERT_TRUE(ChoosePort("COM54"));
-  ASSERT_TRUE(form->CommX1.IsOpen());
+  ASSERT_TRUE(form->Logic().CommX1.IsOpen());
   std::filesystem::remove(unit.LinkPath());  // the device map no longer lists it
   ASSERT_TRUE(DropAndDismiss());
   EXPECT_EQ(form->CommBox->currentIndex(), 0);
   EXPECT_EQ(form->CommBox->currentText(), "OFF");
   EXPECT_EQ(InfoLine(), "Closed a serial port");
-  EXPECT_FALSE(form->CommX1.IsOpen());
+  EXPECT_FALSE(form->Logic().CommX1.IsOpen());
 
   // "OFF" chosen while closed says so all the same.
-  form->MON_EDIT->clear();
+  form->Logic().MON_EDIT.SetText("");
   ASSERT_TRUE(ChoosePort("OFF"));
   EXPECT_EQ(InfoLine(), "Closed a serial port");
 }
@@ -96,7 +96,7 @@ TEST_F(E2ETest, PortNameThatIsNotANumberIsReportedAndTheProgramGoesOn) {
   EXPECT_TRUE(box.shown);
   EXPECT_EQ(box.icon, QMessageBox::Critical);
   EXPECT_EQ(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-  EXPECT_EQ(box.title, ApplicationTitle());
+  EXPECT_EQ(box.title, QStringLiteral("test_e2e"));
   EXPECT_EQ(box.text, QString::fromUtf8("'X' は整数ではありません."));
   // The list, left with "OFF" alone, closes as any other.
   if (form->CommBox->view()->isVisible()) QTest::keyClick(form->CommBox->view(), Qt::Key_Escape);

@@ -6,7 +6,7 @@
 #include <QResource>
 #include <cmath>
 
-#include "ui/artwork.h"
+#include "ui/qt/artwork.h"
 
 namespace kx71 {
 namespace {

@@ -14,211 +14,89 @@
 #include <QTest>
 #include <set>
 
-#include "ui/main_form.h"
+#include "ui/qt/main_form.h"
 #include "ui_test_support.h"
 
 namespace kx71 {
 namespace {
 
-// The system colours are known only once the application exists: these stand for them in the table.
-const QColor kFace{1, 2, 3}, kHighlight{3, 2, 1};
-
-QColor Resolved(const QColor& c) {
-  if (c == kFace) return QApplication::palette().color(QPalette::Button);
-  if (c == kHighlight) return QApplication::palette().color(QPalette::Light);
-  return c;
-}
-const QColor kSky{166, 202, 240}, kGrey{160, 160, 164}, kYellowC{255, 255, 0}, kLimeC{0, 255, 0};
-const QColor kBlueC{0, 0, 255}, kGreenC{0, 128, 0}, kRedC{255, 0, 0};
-constexpr int kFitted = -1;  // a caption label sized to its text
-
-struct Bar {
-  int min, max, pos, step;
-};
-
-struct Row {
-  const char* name;
-  const char* parent;
-  int x, y, w, h;
-  const char* text = nullptr;  // caption or edit text
-  QColor fill{};               // opaque background (Window), or an edit's Base
-  QColor ink{};                // an edit's Text, a button's ButtonText
-  int checked = -1;            // radio options: 1 selected, 0 not
-  Bar bar{-1, -1, -1, -1};
-};
-
-const Row kLayout[] = {
-    // Visible panels.
-    {"Panel15", "MainForm", 0, 0, 310, 345, nullptr, kFace},
-    {"Panel14", "MainForm", 0, 344, 310, 24, nullptr, kSky},
-    {"CMD_PANEL", "MainForm", 0, 367, 310, 28, nullptr, kSky},
-    {"Panel16", "MainForm", 0, 392, 310, 24, nullptr, kSky},
-    {"Image1", "Panel15", -8, 0, 321, 345},
-    {"Label15", "Panel15", 101, 20, 129, 17},
-    {"Label16", "Panel15", 101, 44, 129, 17},
-    {"Label17", "Panel15", 80, 64, 4, 12},
-    {"Label18", "Panel15", 101, 65, 129, 20},
-    {"Label19", "Panel15", 101, 92, 129, 17},
-    {"Label20", "Panel15", 101, 116, 129, 17},
-    {"Label21", "Panel15", 101, 140, 129, 17},
-    {"Label22", "Panel15", 101, 164, 129, 17},
-    {"Label23", "Panel15", 101, 188, 129, 17},
-    {"Label24", "Panel15", 101, 212, 129, 17},
-    {"Label25", "Panel15", 101, 236, 129, 17},
-    {"Label26", "Panel15", 16, 270, 289, 67},
-    {"Handy_S", "Panel15", 96, 16, 129, 18, "Vantor Legend", kFace, {}, 0},
-    {"Handy_M", "Panel15", 96, 40, 129, 18, "Vantor Champ", kFace, {}, 0},
-    {"Handy0", "Panel15", 96, 64, 129, 18, "No Handicap", kFace, {}, 1},
-    {"Handy1", "Panel15", 96, 88, 129, 18, "Handicap +1", kFace, {}, 0},
-    {"Handy2", "Panel15", 96, 112, 129, 18, "Handicap +2", kFace, {}, 0},
-    {"Handy3", "Panel15", 96, 136, 129, 18, "Handicap +3", kFace, {}, 0},
-    {"Handy4", "Panel15", 96, 160, 129, 18, "Handicap +4", kFace, {}, 0},
-    {"Handy5", "Panel15", 96, 184, 129, 18, "Handicap +5", kFace, {}, 0},
-    {"Handy6", "Panel15", 96, 208, 129, 18, "Handicap +6", kFace, {}, 0},
-    {"Handy_7", "Panel15", 96, 232, 129, 18, "Handicap +MAX", kFace, {}, 0},
-    {"K_Comment", "Panel15", 8, 264, 289, 65, "Message from developer：", kHighlight},
-    {"Label14", "Panel14", 10, 6, kFitted, kFitted, "COMM"},
-    {"CommBox", "Panel14", 96, 3, 209, 18, "OFF"},
-    {"PROGRAM_BTN", "CMD_PANEL", 2, 2, 40, 24, "", {}, kBlueC},
-    {"READ_BTN", "CMD_PANEL", 43, 2, 43, 24, "", {}, kGreenC},
-    {"EXIT_BTN", "CMD_PANEL", 264, 2, 41, 24, "", {}, kRedC},
-    {"Label27", "Panel16", 10, 6, kFitted, kFitted, "Infomation"},
-    {"MON_EDIT", "Panel16", 96, 3, 209, 18, "", kGrey, kBlueC},
-    // Hidden panels and their editors.
-    {"Panel5", "MainForm", 0, 416, 300, 25},
-    {"OT_ON", "Panel5", 124, 4, 37, 12, "ON", {}, {}, 0},
-    {"OT_OFF", "Panel5", 188, 4, 41, 12, "OFF", {}, {}, 1},
-    {"Panel11", "MainForm", 0, 440, 300, 24},
-    {"THR_BAR", "Panel11", 124, 2, 125, 16, nullptr, {}, {}, -1, {1, 250, 1, 1}},
-    {"THR_EDIT", "Panel11", 80, 1, 41, 18, "1"},
-    {"Panel12", "MainForm", 0, 464, 300, 20},
-    {"YOBI1_BAR", "Panel12", 124, 2, 121, 16, nullptr, {}, {}, -1, {1, 250, 1, 1}},
-    {"YOBI1_EDIT", "Panel12", 80, 1, 41, 18, "1"},
-    {"Panel13", "MainForm", 0, 484, 300, 20},
-    {"YOBI2_BAR", "Panel13", 124, 2, 121, 16, nullptr, {}, {}, -1, {0, 100, 0, 2}},
-    {"YOBI2_EDIT", "Panel13", 80, 1, 41, 18, "0"},
-    {"Panel2", "MainForm", 0, 504, 300, 40},
-    {"YOUID_DEC", "Panel2", 88, 7, 19, 27, "－", {}, kBlueC},
-    {"YOUID_EDIT", "Panel2", 108, 6, 117, 29, "0", kYellowC},
-    {"YOUID_INC", "Panel2", 226, 7, 19, 27, "＋", {}, kRedC},
-    {"Panel3", "MainForm", 0, 544, 300, 40},
-    {"MYID_DEC", "Panel3", 88, 7, 19, 27, "－", {}, kBlueC},
-    {"MYID_EDIT", "Panel3", 108, 6, 117, 29, "0", kLimeC},
-    {"MYID_INC", "Panel3", 226, 7, 19, 27, "＋", {}, kRedC},
-    {"Panel4", "MainForm", 0, 584, 300, 25},
-    {"MAS_ON", "Panel4", 124, 4, 37, 12, "ON", {}, {}, 0},
-    {"MAS_OFF", "Panel4", 188, 4, 41, 12, "OFF", {}, {}, 1},
-    {"Panel6", "MainForm", 0, 608, 300, 20},
-    {"LAST_BAR", "Panel6", 124, 2, 121, 16, nullptr, {}, {}, -1, {0, 255, 0, 1}},
-    {"LAST_EDIT", "Panel6", 72, 1, 49, 18, "0"},
-    {"Panel7", "MainForm", 0, 628, 300, 20},
-    {"MODE_BAR", "Panel7", 124, 2, 121, 16, nullptr, {}, {}, -1, {0, 255, 0, 1}},
-    {"MODE_EDIT", "Panel7", 72, 1, 49, 18, "0"},
-    {"Panel8", "MainForm", 0, 648, 300, 20},
-    {"UA_BAR", "Panel8", 124, 2, 121, 16, nullptr, {}, {}, -1, {0, 255, 0, 1}},
-    {"UA_EDIT", "Panel8", 72, 1, 49, 18, "0"},
-    {"Panel9", "MainForm", 0, 668, 300, 20},
-    {"LOW_BAR", "Panel9", 124, 2, 121, 16, nullptr, {}, {}, -1, {0, 255, 0, 1}},
-    {"LOW_EDIT", "Panel9", 72, 1, 49, 18, "0"},
-    {"Panel1", "MainForm", 0, 684, 300, 20},
-    {"BUP_00h", "Panel1", 120, 4, 41, 12, "00h", {}, {}, 0},
-    {"BUP_5Ah", "Panel1", 188, 4, 37, 12, "5Ah", {}, {}, 1},
-    {"Panel10", "MainForm", 0, 704, 300, 20},
-    {"HICH_BAR", "Panel10", 124, 2, 121, 16, nullptr, {}, {}, -1, {0, 255, 0, 1}},
-    {"HICH_EDIT", "Panel10", 72, 1, 49, 18, "0"},
-};
-
+// What a widget shows as its text.
 QString TextOf(const QWidget* w) {
   if (auto* label = qobject_cast<const QLabel*>(w)) return label->text();
   if (auto* button = qobject_cast<const QAbstractButton*>(w)) return button->text();
   if (auto* edit = qobject_cast<const QLineEdit*>(w)) return edit->text();
   if (auto* combo = qobject_cast<const QComboBox*>(w)) return combo->currentText();
-  return QStringLiteral("<no text>");
+  return {};
 }
 
-TEST(Layout, EveryControlMatchesTheTable) {
-  TMainForm form;
-  std::set<QString> seen;
-  for (const Row& row : kLayout) {
-    SCOPED_TRACE(row.name);
-    auto* w = form.findChild<QWidget*>(QString::fromLatin1(row.name));
+// What the logic holds as the control's text.
+QString LogicText(const TControl& c) {
+  if (auto* label = dynamic_cast<const TLabel*>(&c)) return QString::fromStdString(label->Text());
+  if (auto* edit = dynamic_cast<const TEdit*>(&c)) return QString::fromStdString(edit->Text());
+  if (auto* box = dynamic_cast<const TComboBox*>(&c)) return QString::fromStdString(box->SelectedText());
+  return QString::fromUtf8(c.Def().caption);
+}
+
+TEST(Layout, EveryWidgetShowsItsRowAndItsControlsState) {
+  TQtMainForm form;
+  for (const auto& c : form.Logic().Controls()) {
+    const TControlDef& def = c->Def();
+    SCOPED_TRACE(def.name);
+    QWidget* w = form.findChild<QWidget*>(QString::fromLatin1(def.name));
     ASSERT_NE(w, nullptr);
-    EXPECT_TRUE(seen.insert(w->objectName()).second);
-    EXPECT_EQ(w->parentWidget()->objectName(), QString::fromLatin1(row.parent));
-    if (row.w == kFitted) {
-      EXPECT_EQ(w->pos(), QPoint(row.x, row.y));
+    EXPECT_EQ(w, form.Widget(*c));
+    EXPECT_EQ(w->parentWidget()->objectName(), QString::fromLatin1(def.parent));
+    if (def.w == kFitted) {
+      EXPECT_EQ(w->pos(), QPoint(def.x, def.y));
       EXPECT_EQ(w->size(), w->sizeHint());
     } else {
-      EXPECT_EQ(w->geometry(), QRect(row.x, row.y, row.w, row.h));
+      EXPECT_EQ(w->geometry(), QRect(def.x, def.y, def.w, def.h));
     }
-    if (row.text) {
-      EXPECT_EQ(TextOf(w), QString::fromUtf8(row.text));
+    if (def.kind != TControlKind::Picture && def.kind != TControlKind::PictureButton) {
+      EXPECT_EQ(TextOf(w), LogicText(*c));
     }
-    if (row.fill.isValid()) {
-      if (qobject_cast<QLineEdit*>(w)) {
-        EXPECT_EQ(w->palette().color(QPalette::Base), Resolved(row.fill));
-      } else {
-        EXPECT_TRUE(w->autoFillBackground());
-        EXPECT_EQ(w->palette().color(QPalette::Window), Resolved(row.fill));
-      }
+    const QColor fill = ToQColor(def.colour), ink = ToQColor(def.textColour);
+    const bool edit = def.kind == TControlKind::Edit;
+    if (fill.isValid() && edit) {
+      EXPECT_EQ(w->palette().color(QPalette::Base), fill);
+    } else if (fill.isValid()) {
+      EXPECT_TRUE(w->autoFillBackground());
+      EXPECT_EQ(w->palette().color(QPalette::Window), fill);
     }
-    if (row.ink.isValid()) {
-      const auto role = qobject_cast<QLineEdit*>(w) ? QPalette::Text : QPalette::ButtonText;
-      EXPECT_EQ(w->palette().color(role), row.ink);
+    if (ink.isValid()) {
+      EXPECT_EQ(w->palette().color(edit ? QPalette::Text : QPalette::ButtonText), ink);
     }
-    if (row.checked >= 0) {
-      auto* option = qobject_cast<QRadioButton*>(w);
-      ASSERT_NE(option, nullptr);
-      EXPECT_EQ(option->isChecked(), row.checked == 1);
+    if (auto* option = dynamic_cast<const TOption*>(c.get())) {
+      EXPECT_EQ(qobject_cast<QRadioButton*>(w)->isChecked(), option->Checked());
     }
-    if (row.bar.min >= 0) {
-      auto* bar = qobject_cast<QScrollBar*>(w);
-      ASSERT_NE(bar, nullptr);
-      EXPECT_EQ(bar->orientation(), Qt::Horizontal);
-      EXPECT_EQ(bar->minimum(), row.bar.min);
-      EXPECT_EQ(bar->maximum(), row.bar.max);
-      EXPECT_EQ(bar->value(), row.bar.pos);
-      EXPECT_EQ(bar->singleStep(), row.bar.step);
-      EXPECT_EQ(bar->pageStep(), row.bar.step);
-      EXPECT_FALSE(bar->invertedControls());
+    if (auto* bar = dynamic_cast<const TBar*>(c.get())) {
+      auto* qbar = qobject_cast<QScrollBar*>(w);
+      ASSERT_NE(qbar, nullptr);
+      EXPECT_EQ(qbar->orientation(), Qt::Horizontal);
+      EXPECT_EQ(qbar->minimum(), bar->Min());
+      EXPECT_EQ(qbar->maximum(), bar->Max());
+      EXPECT_EQ(qbar->value(), bar->Position());
+      EXPECT_EQ(qbar->singleStep(), bar->Step());
+      EXPECT_EQ(qbar->pageStep(), bar->Step());
+      EXPECT_FALSE(qbar->invertedControls());
+    }
+    if (def.kind == TControlKind::Caption) {
+      EXPECT_EQ(w->font().bold(), def.font.bold);
+    }
+    if (def.kind == TControlKind::Panel) {
+      EXPECT_EQ(w->isVisibleTo(&form), !def.Has(kHidden));
+      EXPECT_EQ(w->isEnabled(), !def.Has(kHidden));
     }
   }
-
-  // The twelve empty labels share one fill colour.
-  std::set<QRgb> shadowColours;
-  for (int n = 15; n <= 26; ++n) {
-    auto* label = form.findChild<QLabel*>(QStringLiteral("Label%1").arg(n));
-    ASSERT_NE(label, nullptr);
-    EXPECT_TRUE(label->autoFillBackground());
-    EXPECT_TRUE(label->text().isEmpty());
-    shadowColours.insert(label->palette().color(QPalette::Window).rgb());
-  }
-  EXPECT_EQ(shadowColours.size(), 1u);
-
-  // Each hidden panel's caption.
-  const std::pair<const char*, const char*> captions[] = {
-      {"Panel5", "OVERTAKE"},     {"Panel11", "OT MAX (回）"}, {"Panel12", "OT TIME (秒)"},
-      {"Panel13", "MAXPWR （%)"}, {"Panel2", "YOURID"},        {"Panel3", "MYID"},
-      {"Panel4", "MASTERF"},      {"Panel6", "LASTCH"},        {"Panel7", "MODE"},
-      {"Panel8", "LOW CH"},       {"Panel9", "HIGH CH"},       {"Panel1", "BUP"},
-      {"Panel10", "ST ADJ"}};
-  for (const auto& [panelName, caption] : captions) {
-    SCOPED_TRACE(panelName);
-    auto* panel = form.findChild<QFrame*>(QString::fromLatin1(panelName));
-    ASSERT_NE(panel, nullptr);
-    auto* label = panel->findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
-    ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->text(), QString::fromUtf8(caption));
-    const bool big = panel == form.Panel2 || panel == form.Panel3;
-    EXPECT_EQ(label->pos(), QPoint(4, big ? 9 : 4));
-    EXPECT_EQ(label->font().bold(), big);
-    EXPECT_FALSE(panel->isVisibleTo(&form));
-    EXPECT_FALSE(panel->isEnabled());
-  }
+  // The selector's start-up entries, 12 pixels high, not editable.
+  ASSERT_EQ(form.CommBox->count(), 31);
+  EXPECT_EQ(form.CommBox->itemText(30), QStringLiteral("COM30"));
+  EXPECT_EQ(form.CommBox->itemData(5, Qt::SizeHintRole).toSize().height(), 12);
+  EXPECT_FALSE(form.CommBox->isEditable());
 }
 
 TEST(Layout, PanelsStackInCreationOrderWithBevels) {
-  TMainForm form;
+  TQtMainForm form;
   QStringList order;
   for (QObject* child : form.children()) {
     if (auto* frame = qobject_cast<QFrame*>(child)) {
@@ -240,7 +118,7 @@ TEST(Layout, PanelsStackInCreationOrderWithBevels) {
 }
 
 TEST(Layout, WindowFontsAndControlLooks) {
-  TMainForm form;
+  TQtMainForm form;
   EXPECT_EQ(form.windowTitle(), QStringLiteral("KX-71VantorManager V1.00"));
   EXPECT_EQ(form.size(), QSize(310, 416));
   EXPECT_EQ(form.minimumSize(), form.maximumSize());
@@ -310,7 +188,7 @@ TEST(Layout, WindowFontsAndControlLooks) {
 }
 
 TEST(Layout, TabVisitsTheVisibleControlsInPanelOrder) {
-  TMainForm form;
+  TQtMainForm form;
   ASSERT_TRUE(test::ShowActive(form));
   ASSERT_EQ(QApplication::focusWidget(), form.CommBox);
   QList<QWidget*> visited;

@@ -1,7 +1,7 @@
 // The window tests share one application object, created before any test runs.
 #include <gtest/gtest.h>
 
-#include "ui/application.h"
+#include "ui/qt/application.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,72 +1,27 @@
-// The window's state at the end of start-up, its first show, and the end of the program: closing
-// the window ends the loop and destroying it closes an open port.
+// The window's first show, and the end of the program: closing the window ends the loop and
+// destroying it closes an open port.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <stdlib.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 
-#include "ui/main_form.h"
-#include "ui/tag.h"
+#include "support/pty_port.h"
+#include "ui/qt/main_form.h"
 #include "ui_test_support.h"
 
 namespace kx71 {
 namespace {
 
-TEST(StartUp, LeavesTheDefaultsOfTheLayoutAndFormCreate) {
-  TMainForm form;
-  // The overtake count and time are 1, set through their bars' handlers; the others stay 0.
-  EXPECT_EQ(form.THR_BAR->value(), 1);
-  EXPECT_EQ(form.THR_EDIT->text(), QStringLiteral("1"));
-  EXPECT_EQ(form.YOBI1_BAR->value(), 1);
-  EXPECT_EQ(form.YOBI1_EDIT->text(), QStringLiteral("1"));
-  for (QScrollBar* bar :
-       {form.LAST_BAR, form.MODE_BAR, form.UA_BAR, form.LOW_BAR, form.HICH_BAR, form.YOBI2_BAR}) {
-    EXPECT_EQ(bar->value(), 0) << bar->objectName().toStdString();
-  }
-  // "No Handicap" selected by the layout, not by a click: no message, not its preset 5.
-  EXPECT_TRUE(form.Handy0->isChecked());
-  EXPECT_EQ(form.K_Comment->text(), QStringLiteral("Message from developer："));
-  EXPECT_TRUE(form.BUP_5Ah->isChecked());
-  EXPECT_TRUE(form.MAS_OFF->isChecked());
-  EXPECT_TRUE(form.OT_OFF->isChecked());
-  EXPECT_EQ(Tag(form.YOUID_EDIT), 0);
-  EXPECT_EQ(Tag(form.MYID_EDIT), 0);
-  EXPECT_TRUE(form.MON_EDIT->text().isEmpty());
-
-  // The selector: "OFF" selected, then COM1 to COM30, whatever the machine has.
-  ASSERT_EQ(form.CommBox->count(), 31);
-  EXPECT_EQ(form.CommBox->currentIndex(), 0);
-  EXPECT_EQ(form.CommBox->itemText(0), QStringLiteral("OFF"));
-  for (int n = 1; n <= 30; ++n) EXPECT_EQ(form.CommBox->itemText(n), QStringLiteral("COM%1").arg(n));
-  EXPECT_EQ(form.CommBox->itemData(5, Qt::SizeHintRole).toSize().height(), 12);
-  EXPECT_FALSE(form.CommBox->isEditable());
-
-  // The links FormCreate makes.
-  EXPECT_EQ(Partner(form.YOUID_INC), form.YOUID_EDIT);
-  EXPECT_EQ(Partner(form.MYID_DEC), form.MYID_EDIT);
-  EXPECT_EQ(Partner(form.UA_BAR), form.UA_EDIT);
-  EXPECT_EQ(Partner(form.UA_EDIT), form.UA_BAR);
-  EXPECT_EQ(Partner(form.YOBI2_EDIT), form.YOBI2_BAR);
-
-  // No port open; the component without flow control.
-  EXPECT_FALSE(form.CommX1.IsOpen());
-  EXPECT_EQ(form.CommX1.FlowCtrl(), cfcNone);
-}
-
 TEST(StartUp, FirstShowCentresTheWindowAndFocusesTheSelector) {
-  TMainForm form;
+  TQtMainForm form;
   ASSERT_TRUE(test::ShowActive(form));
   EXPECT_EQ(QApplication::focusWidget(), form.CommBox);
   // Centred before the frame is known: within the frame's margins.
@@ -81,90 +36,40 @@ TEST(StartUp, FirstShowCentresTheWindowAndFocusesTheSelector) {
   EXPECT_NE(QApplication::focusWidget(), form.YOUID_EDIT);
 }
 
-TEST(StartUp, ExitButtonAndFrameCloseEndTheLoop) {
+// The device can be taken exclusively, as another program would.
+bool DeviceFree(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return false;
+  const bool free = flock(fd, LOCK_EX | LOCK_NB) == 0;
+  close(fd);
+  return free;
+}
+
+TEST(StartUp, ExitButtonAndFrameCloseEndTheLoopAndFreeAnOpenPort) {
   for (bool byButton : {true, false}) {
-    TMainForm form;
-    form.show();
-    bool timedOut = false;
-    QTimer::singleShot(0, &form, [&] {
+    SCOPED_TRACE(byButton ? "exit button" : "frame");
+    testing::TPtyDeviceMap map;
+    const std::string device = map.Add(7).SlavePath();
+    auto form = std::make_unique<TQtMainForm>();
+    form->show();
+    form->Logic().CommX1.SetPortNo(7);
+    ASSERT_NO_THROW(form->Logic().CommX1.Open());
+    EXPECT_FALSE(DeviceFree(device));  // the component holds the device
+    QTimer::singleShot(0, form.get(), [&] {
       if (byButton) {
-        QTest::mouseClick(form.EXIT_BTN, Qt::LeftButton);
+        QTest::mouseClick(form->EXIT_BTN, Qt::LeftButton);
       } else {
-        form.close();  // what the frame's close button asks for
+        form->close();  // what the frame's close button asks for
       }
     });
     QTimer watchdog;
-    QObject::connect(&watchdog, &QTimer::timeout, [&] {
-      timedOut = true;
-      QApplication::exit(1);
-    });
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QApplication::exit(1); });
     watchdog.start(10000);
-    EXPECT_EQ(QApplication::exec(), 0);
-    EXPECT_FALSE(timedOut);
-    EXPECT_FALSE(form.isVisible());
+    ASSERT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(form->isVisible());
+    form.reset();  // what the program does after the loop ends
+    EXPECT_TRUE(DeviceFree(device));
   }
-}
-
-// A pseudo-terminal published as COM<n> through a private device map.
-class MappedPty {
- public:
-  explicit MappedPty(int portNo) {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
-    slave_ = ptsname(master_);
-    // Keep one slave descriptor open until the component has opened the device, so the master
-    // reports a hang-up only when the component closes it.
-    holder_ = open(slave_.c_str(), O_RDWR | O_NOCTTY);
-    std::filesystem::create_symlink(
-        slave_, std::filesystem::path(dir_.path().toStdString()) / ("COM" + std::to_string(portNo)));
-    qputenv("KX71_DEVICEMAP", dir_.path().toLocal8Bit());
-  }
-  ~MappedPty() {
-    qunsetenv("KX71_DEVICEMAP");
-    if (holder_ >= 0) close(holder_);
-    if (master_ >= 0) close(master_);
-  }
-  bool Ok() const { return master_ >= 0 && holder_ >= 0 && dir_.isValid(); }
-  void ReleaseHolder() {
-    close(holder_);
-    holder_ = -1;
-  }
-  // True once no descriptor of the slave side is open any more.
-  bool SlaveClosed() const {
-    pollfd p{master_, POLLIN, 0};
-    return poll(&p, 1, 0) == 1 && (p.revents & POLLHUP);
-  }
-  const std::string& Slave() const { return slave_; }
-
- private:
-  QTemporaryDir dir_;
-  int master_ = -1, holder_ = -1;
-  std::string slave_;
-};
-
-TEST(StartUp, ExitWithAnOpenPortClosesIt) {
-  MappedPty pty(7);
-  ASSERT_TRUE(pty.Ok());
-  auto form = std::make_unique<TMainForm>();
-  form->show();
-  form->CommX1.SetPortNo(7);
-  ASSERT_NO_THROW(form->CommX1.Open());
-  ASSERT_TRUE(form->CommX1.IsOpen());
-  pty.ReleaseHolder();
-  EXPECT_FALSE(pty.SlaveClosed());  // the component holds the device
-
-  QTimer::singleShot(0, form.get(), [&] { QTest::mouseClick(form->EXIT_BTN, Qt::LeftButton); });
-  QTimer watchdog;
-  QObject::connect(&watchdog, &QTimer::timeout, [] { QApplication::exit(1); });
-  watchdog.start(10000);
-  ASSERT_EQ(QApplication::exec(), 0);
-  form.reset();  // what the program does after the loop ends
-  EXPECT_TRUE(pty.SlaveClosed());
-  // The device is free again for another program.
-  const int again = open(pty.Slave().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  ASSERT_GE(again, 0);
-  EXPECT_EQ(flock(again, LOCK_EX | LOCK_NB), 0);
-  close(again);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
-#include "ui/application.h"
+#include "ui/qt/application.h"
 
-#include "ui/failure_report.h"
-#include "ui/fonts.h"
+#include "ui/qt/failure_report.h"
+#include "ui/qt/fonts.h"
 
 // Resources compiled into the static ui library must be registered by name from the program.
 static void RegisterUiResources() {
@@ -16,8 +16,8 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
-  // Handlers are wrapped by Guarded; this catches whatever still escapes an event.
-  QString failure;
+  // The window's handlers are guarded; this catches whatever still escapes an event.
+  std::string failure;
   try {
     return QApplication::notify(receiver, event);
   } catch (...) {

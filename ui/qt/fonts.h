@@ -4,11 +4,9 @@
 
 #include <QFont>
 
-namespace kx71 {
+#include "ui/form/layout.h"
 
-inline constexpr const char* kUiFontFamily = "ＭＳ Ｐゴシック";
-inline constexpr const char* kSystemFontFamily = "System";
-inline constexpr int kUiFontPixels = 12;
+namespace kx71 {
 
 // Chooses the faces present on the machine, adds the substitutions for the named ones and makes
 // UiFont(kUiFontPixels) the application font (popups and message boxes use it too).

@@ -1,4 +1,4 @@
-#include "ui/comm_box.h"
+#include "ui/qt/comm_box.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -6,7 +6,7 @@
 #include <QSize>
 #include <QStyleFactory>
 
-#include "ui/failure_report.h"
+#include "ui/qt/controls.h"
 
 namespace kx71 {
 namespace {
@@ -37,19 +37,22 @@ QStyle* ListPopupStyle() {
 
 }  // namespace
 
-TCommBox::TCommBox(QWidget* parent) : QComboBox(parent) {
+TQtCommBox::TQtCommBox(QWidget* parent, TComboBox* control) : QComboBox(parent), control_(control) {
   setEditable(false);
   setMaxVisibleItems(kVisibleItems);
   setStyle(ListPopupStyle());
+  connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (!echo_ && control_) control_->UserSelected(index);
+  });
 }
 
-void TCommBox::showPopup() {
-  Guarded([this] { emit dropDown(); });
+void TQtCommBox::showPopup() {
+  emit dropDown();
   dropped_ = true;
   QComboBox::showPopup();
 }
 
-void TCommBox::hidePopup() {
+void TQtCommBox::hidePopup() {
   QComboBox::hidePopup();
   if (!dropped_) return;
   dropped_ = false;
@@ -59,39 +62,16 @@ void TCommBox::hidePopup() {
       this, [this] { emit closeUp(); }, Qt::QueuedConnection);
 }
 
-std::string TCommBox::SelectedText() const {
-  return currentIndex() < 0 ? std::string() : currentText().toStdString();
-}
-
-void TCommBox::Clear() {
-  clear();
-}
-
-void TCommBox::Assign(const std::vector<std::string>& items) {
+void TQtCommBox::ShowItems(const std::vector<std::string>& items) {
+  TEchoGuard echo(echo_);
   clear();
   for (const auto& item : items) addItem(QString::fromStdString(item));
-  SetItemHeights(0);
+  for (int i = 0; i < count(); ++i) setItemData(i, QSize(0, kItemHeight), Qt::SizeHintRole);
 }
 
-void TCommBox::Insert0(const std::string& item) {
-  insertItem(0, QString::fromStdString(item));
-  SetItemHeights(0);
-}
-
-int TCommBox::IndexOfIgnoreCase(const std::string& text) const {
-  const QString wanted = QString::fromStdString(text);
-  for (int i = 0; i < count(); ++i) {
-    if (itemText(i).compare(wanted, Qt::CaseInsensitive) == 0) return i;
-  }
-  return -1;
-}
-
-void TCommBox::Select(int index) {
+void TQtCommBox::ShowSelected(int index) {
+  TEchoGuard echo(echo_);
   setCurrentIndex(index);
-}
-
-void TCommBox::SetItemHeights(int from) {
-  for (int i = from; i < count(); ++i) setItemData(i, QSize(0, kItemHeight), Qt::SizeHintRole);
 }
 
 }  // namespace kx71

@@ -8,7 +8,6 @@
 #include <mutex>
 
 #include "comm/main_thread.h"
-#include "ui/form/busy_depth.h"
 
 namespace kx71 {
 
@@ -16,9 +15,7 @@ class TQtMainThread : public QObject, public TMainThread {
   Q_OBJECT
 
  public:
-  // `busy`, when given, is held while ProcessMessages runs, so a close requested by a message it
-  // handles waits until the pumping handler has returned.
-  explicit TQtMainThread(TBusyDepth* busy = nullptr);
+  TQtMainThread() = default;
 
   void Post(std::function<void()> task) override;
   void ProcessMessages() override;
@@ -28,7 +25,6 @@ class TQtMainThread : public QObject, public TMainThread {
   void RunNext();
 
  private:
-  TBusyDepth* busy_;
   // The tasks pass through a standard mutex rather than inside Qt's event queue, whose locking the
   // thread sanitizer cannot see (Qt is not instrumented).
   std::mutex lock_;

@@ -1,14 +1,11 @@
-#include "ui/qt_main_thread.h"
+#include "ui/qt/qt_main_thread.h"
 
 #include <QCoreApplication>
-#include <optional>
 #include <utility>
 
-#include "ui/failure_report.h"
+#include "ui/qt/failure_report.h"
 
 namespace kx71 {
-
-TQtMainThread::TQtMainThread(TBusyDepth* busy) : busy_(busy) {}
 
 void TQtMainThread::Post(std::function<void()> task) {
   {
@@ -27,12 +24,10 @@ void TQtMainThread::RunNext() {
     task = std::move(tasks_.front());
     tasks_.pop_front();
   }
-  Guarded(task);
+  Guarded(&QtFailureBox(), task);
 }
 
 void TQtMainThread::ProcessMessages() {
-  std::optional<TBusyDepth::TGuard> guard;
-  if (busy_) guard.emplace(*busy_);
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
