@@ -1,5 +1,7 @@
 // The program entry: no command-line arguments are read.
 #include "ui/qt/application.h"
+#include "ui/qt/close_at_exit.h"
+#include "ui/qt/close_on_signals.h"
 #include "ui/qt/main_form.h"
 
 int main(int argc, char** argv) {
@@ -7,6 +9,9 @@ int main(int argc, char** argv) {
   int result = 0;
   {
     kx71::TQtMainForm form;
+    kx71::TCloseOnSignals closeOnSignals(form);
+    // A lost display ends the process from inside the loop: the port is closed on the way out.
+    kx71::TCloseAtExit closeAtExit([&form] { form.Logic().CommX1.Close(); });
     form.show();
     result = app.exec();
   }  // the window goes here, and with it the serial port component (closing an open port)

@@ -1,6 +1,7 @@
 // The read and write commands against the simulated unit: what the window takes from the unit, the
 // frame a write sends, each way the unit can fail, and one command at a time during a wait.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 
 #include "e2e_support.h"
 #include "protocol/exchange.h"
+#include "ui/qt/close_on_signals.h"
 #include "ui_test_support.h"
 
 namespace kx71::e2e {
@@ -332,12 +334,22 @@ TEST_F(E2ETest, PortChosenDuringAWaitEndsTheExchange) {
   EXPECT_FALSE(form->Logic().CommX1.IsOpen());
 }
 
-TEST_F(E2ETest, ClosingTheWindowDuringAWaitLetsTheExchangeFinishAndTheProgramEnd) {
+// A close request during a wait: the window's close (the exit button, the frame), or a signal
+// asking the program to end.
+class CloseDuringWaitTest : public E2ETest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(CloseDuringWaitTest, LetsTheExchangeFinishAndTheProgramEnd) {
+  const int sig = GetParam();
   TSimProcess& unit = StartUnit(48, {"--delay", "800"});
   ASSERT_TRUE(ChoosePort("COM48"));
+  if (sig != 0) new TCloseOnSignals(*form);  // as the program sets it up; owned by the window
   bool visibleAfterCloseAsked = false;
   DuringWait([&] {
-    form->close();
+    if (sig != 0) {
+      raise(sig);
+    } else {
+      form->close();
+    }
     visibleAfterCloseAsked = form->isVisible();
   });
   QTimer::singleShot(0, form.get(), [&] { Click(form->READ_BTN); });
@@ -356,6 +368,12 @@ TEST_F(E2ETest, ClosingTheWindowDuringAWaitLetsTheExchangeFinishAndTheProgramEnd
   EXPECT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0) << "the port is still held";
   close(fd);
 }
+
+INSTANTIATE_TEST_SUITE_P(Requests, CloseDuringWaitTest, ::testing::Values(0, SIGTERM, SIGINT, SIGHUP),
+                         [](const auto& info) {
+                           return info.param == 0 ? std::string("Close")
+                                                  : std::string(sigabbrev_np(info.param));
+                         });
 
 }  // namespace
 }  // namespace kx71::e2e

@@ -14,6 +14,7 @@
 #include <QTest>
 #include <set>
 
+#include "protocol/settings_block.h"
 #include "ui/qt/main_form.h"
 #include "ui_test_support.h"
 
@@ -185,6 +186,42 @@ TEST(Layout, WindowFontsAndControlLooks) {
   EXPECT_TRUE(form.Image1->hasScaledContents());
   EXPECT_TRUE(form.YOUID_INC->isFlat());
   EXPECT_EQ(form.YOUID_INC->focusPolicy(), Qt::NoFocus);
+}
+
+// Rows of `image` from `first` on that hold anything but the background colour, inside the frame.
+int InkRowsFrom(const QImage& image, int first, int last, QRgb background) {
+  int rows = 0;
+  for (int y = first; y <= last; ++y) {
+    for (int x = 1; x < image.width() - 1; ++x) {
+      if (image.pixel(x, y) != background) {
+        ++rows;
+        break;
+      }
+    }
+  }
+  return rows;
+}
+
+TEST(Layout, EveryLevelsCommentShowsWholeInItsBox) {
+  TQtMainForm form;
+  ASSERT_TRUE(test::ShowActive(form));
+  const QSize box = form.K_Comment->size();
+  for (const LevelInfo& level : Levels()) {
+    SCOPED_TRACE(level.name);
+    form.LevelOption(level.level)->setChecked(true);
+    ASSERT_EQ(form.K_Comment->text(), QString::fromUtf8(level.message));
+    const QImage shown = form.K_Comment->grab().toImage();
+    // The same text in a box twice as high shows what the real box cuts off.
+    form.K_Comment->resize(box.width(), box.height() * 2);
+    const QImage tall = form.K_Comment->grab().toImage();
+    form.K_Comment->resize(box);
+    const QRgb background = tall.pixel(tall.width() - 3, tall.height() - 3);
+    const int inner = box.height() - 2;  // rows 1 .. inner lie inside the one-pixel frame
+    EXPECT_EQ(InkRowsFrom(tall, inner + 1, tall.height() - 2, background), 0);
+    EXPECT_EQ(shown.copy(0, 1, box.width(), inner), tall.copy(0, 1, box.width(), inner));
+    // Five lines of text: the count the user is choosing ends the message, in the lowest rows.
+    EXPECT_GT(InkRowsFrom(shown, inner - 14, inner - 4, background), 4);
+  }
 }
 
 TEST(Layout, TabVisitsTheVisibleControlsInPanelOrder) {

@@ -161,7 +161,8 @@ class TEdit : public TControl {
   TKeyPressEvent OnKeyPress;
   TNotifyEvent OnMouseUp;
 
-  // The user changed the text (typing, pasting, deleting): the new text, not shown back.
+  // The user changed the text (typing, pasting, deleting): the new text, not shown back. A native
+  // edit that also reports the text the view was told to show must leave those reports out.
   void UserTyped(const std::string& text);
   // A key went down; false when a handler consumed it (the edit must then not act on it).
   bool UserKeyDown(int key);

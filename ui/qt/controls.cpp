@@ -76,7 +76,7 @@ QPushButton* MakePictureButton(const TControlDef& def, QWidget* parent) {
 }
 
 QLabel* MakeComment(QWidget* parent) {
-  auto* label = new TQtLabel(parent);
+  auto* label = new TQtStaticText(parent);
   label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   label->setLineWidth(1);
   label->setTextFormat(Qt::PlainText);
@@ -114,6 +114,10 @@ void TQtPanel::ShowVisible(bool visible) {
 }
 
 void TQtLabel::ShowText(const std::string& text) {
+  setText(QString::fromStdString(text));
+}
+
+void TQtStaticText::ShowText(const std::string& text) {
   setText(QString::fromStdString(text));
 }
 

@@ -13,6 +13,7 @@
 
 #include "ui/form/controls.h"
 #include "ui/form/layout.h"
+#include "ui/qt/static_text.h"
 
 namespace kx71 {
 
@@ -49,6 +50,14 @@ class TQtLabel : public QLabel, public TLabel::View {
   Q_OBJECT
  public:
   explicit TQtLabel(QWidget* parent) : QLabel(parent) {}
+  void ShowText(const std::string& text) override;
+};
+
+// The comment box: 12-pixel lines, whatever face stands in.
+class TQtStaticText : public TStaticText, public TLabel::View {
+  Q_OBJECT
+ public:
+  explicit TQtStaticText(QWidget* parent) : TStaticText(parent, kUiFontPixels) {}
   void ShowText(const std::string& text) override;
 };
 

@@ -8,6 +8,7 @@
 #include <QScreen>
 
 #include "ui/qt/failure_report.h"
+#include "ui/qt/fixed_size_keeper.h"
 #include "ui/qt/fonts.h"
 
 namespace kx71 {
@@ -32,6 +33,7 @@ TQtMainForm::TQtMainForm(TCommXEnvironment commEnvironment, QWidget* parent)
   SetTabOrder();
   for (const TPanel* panel : logic_->Panels) Widget(*panel)->installEventFilter(this);
   FitToPanels();
+  new TFixedSizeKeeper(this);  // the fitted size holds with or without a window manager
 
   // The focus moving to another control of this window leaves the one that had it. Losing the
   // focus with the whole window (another window activated, a popup) is not leaving.
@@ -69,7 +71,7 @@ void TQtMainForm::CreateWidgets() {
         break;
       case TControlKind::Caption:
       case TControlKind::StaticText:
-        static_cast<TLabel&>(*c).Bind(static_cast<TQtLabel*>(w));
+        static_cast<TLabel&>(*c).Bind(dynamic_cast<TLabel::View*>(w));
         break;
       case TControlKind::Option:
         static_cast<TOption&>(*c).Bind(static_cast<TQtOption*>(w));

@@ -1,0 +1,118 @@
+// The built program from outside, as its users and other programs meet it: signals and a lost
+// display end it as the exit button does, a destroyed window ends it, and a resize from outside is
+// undone. Each run has an X server of its own with no window manager, and runs as this user and,
+// when the tests run as root, as an unprivileged one too.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <string>
+#include <tuple>
+
+#include "program_run.h"
+#include "sim_process.h"
+#include "support/pty_port.h"
+
+namespace kx71::e2e {
+namespace {
+
+constexpr int kPort = 90;  // above the on-board ports, so it is the selector's last entry
+
+const char* UserName(TRunAs as) {
+  return as == TRunAs::ThisUser ? "ThisUser" : "Unprivileged";
+}
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  // Starts the unit and the program as `as`; false when either did not come up.
+  bool Start(TRunAs as) {
+    if (as == TRunAs::Unprivileged && !CanRunUnprivileged()) {
+      skipped_ = true;
+      return false;
+    }
+    unit_ = std::make_unique<TSimProcess>(map_.Dir().string(), kPort);
+    if (!unit_->Ready()) return false;
+    ShareWithUnprivileged(map_.Dir().string(), as);
+    ShareWithUnprivileged(unit_->LinkPath(), as);
+    program_ = std::make_unique<TProgramRun>(as, map_.Dir().string());
+    return program_->Ready();
+  }
+
+  // The user picks the unit's port; true once the program holds it.
+  bool OpenUnitPort() {
+    return program_->ChooseLastPort() && WaitUntil([&] { return ExclusiveFlag(unit_->LinkPath()) == true; });
+  }
+
+  // The program ended by itself and left the port as it found it.
+  void ExpectEndedAndPortReleased() {
+    const auto status = program_->WaitExit();
+    ASSERT_TRUE(status.has_value()) << "still running";
+    EXPECT_FALSE(WIFSIGNALED(*status)) << "killed by signal " << WTERMSIG(*status);
+    EXPECT_EQ(ExclusiveFlag(unit_->LinkPath()), false) << program_->Stderr();
+  }
+
+  std::string Diagnosis() {
+    if (!program_) return "the unit did not start";
+    const auto status = program_->WaitExit(std::chrono::milliseconds(0));
+    return (status ? "ended with status " + std::to_string(*status) : std::string("still running")) + "; " +
+           program_->Stderr();
+  }
+
+  bool skipped_ = false;
+  testing::TPtyDeviceMap map_;
+  std::unique_ptr<TSimProcess> unit_;
+  std::unique_ptr<TProgramRun> program_;
+};
+
+#define START_OR_SKIP(as)                                                             \
+  if (!Start(as)) {                                                                   \
+    if (skipped_) GTEST_SKIP() << "an unprivileged run needs root; this user is one"; \
+    FAIL() << "the program did not show its window: " << Diagnosis();                 \
+  }
+
+class ProgramSignalTest : public ProgramTest,
+                          public ::testing::WithParamInterface<std::tuple<TRunAs, int>> {};
+
+TEST_P(ProgramSignalTest, EndsLikeTheExitButtonAndReleasesThePort) {
+  const auto [as, sig] = GetParam();
+  START_OR_SKIP(as);
+  ASSERT_TRUE(OpenUnitPort()) << program_->Stderr();
+  ASSERT_EQ(kill(program_->Pid(), sig), 0);
+  ExpectEndedAndPortReleased();
+  const auto status = program_->WaitExit();
+  ASSERT_TRUE(status.has_value());
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, ProgramSignalTest,
+                         ::testing::Combine(::testing::Values(TRunAs::ThisUser, TRunAs::Unprivileged),
+                                            ::testing::Values(SIGTERM, SIGINT, SIGHUP)),
+                         [](const auto& info) {
+                           return std::string(UserName(std::get<0>(info.param))) + "_" +
+                                  sigabbrev_np(std::get<1>(info.param));
+                         });
+
+class ProgramWindowTest : public ProgramTest, public ::testing::WithParamInterface<TRunAs> {};
+
+TEST_P(ProgramWindowTest, LostDisplayReleasesThePort) {
+  START_OR_SKIP(GetParam());
+  ASSERT_TRUE(OpenUnitPort()) << program_->Stderr();
+  program_->StopDisplay();
+  ExpectEndedAndPortReleased();
+}
+
+TEST_P(ProgramWindowTest, ResizeFromOutsideIsUndone) {
+  START_OR_SKIP(GetParam());
+  ASSERT_TRUE(WaitUntil([&] { return program_->WindowSize() == "310x416"; }));
+  ASSERT_TRUE(program_->Xdo("windowsize " + program_->Window() + " 500 600"));
+  EXPECT_TRUE(WaitUntil([&] { return program_->WindowSize() == "310x416"; })) << program_->WindowSize();
+  // Only the width or only the height, too.
+  ASSERT_TRUE(program_->Xdo("windowsize " + program_->Window() + " 310 700"));
+  EXPECT_TRUE(WaitUntil([&] { return program_->WindowSize() == "310x416"; })) << program_->WindowSize();
+}
+
+INSTANTIATE_TEST_SUITE_P(Users, ProgramWindowTest, ::testing::Values(TRunAs::ThisUser, TRunAs::Unprivileged),
+                         [](const auto& info) { return std::string(UserName(info.param)); });
+
+}  // namespace
+}  // namespace kx71::e2e

@@ -1,0 +1,212 @@
+#include "program_run.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "sim_process.h"
+
+namespace kx71::e2e {
+namespace {
+
+constexpr const char* kTitle = "KX-71VantorManager";
+
+std::string ReadLine(int fd, std::chrono::milliseconds timeout) {
+  std::string text;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (text.find('\n') == std::string::npos) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) break;
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
+    char buffer[32];
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  if (const auto nl = text.find('\n'); nl != std::string::npos) text.resize(nl);
+  return text;
+}
+
+void EndProcess(pid_t pid, int sig) {
+  if (pid <= 0) return;
+  kill(pid, sig);
+  waitpid(pid, nullptr, 0);
+}
+
+}  // namespace
+
+bool CanRunUnprivileged() {
+  return geteuid() == 0;
+}
+
+void ShareWithUnprivileged(const std::string& path, TRunAs as) {
+  if (as != TRunAs::Unprivileged || !CanRunUnprivileged()) return;
+  std::error_code ec;
+  const std::filesystem::path target = std::filesystem::canonical(path, ec);
+  if (ec) return;
+  [[maybe_unused]] const int r = chown(target.c_str(), kUnprivilegedId, kUnprivilegedId);
+}
+
+std::optional<bool> ExclusiveFlag(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == EBUSY) return true;
+    return std::nullopt;
+  }
+  int flag = 0;
+  const bool read = ioctl(fd, TIOCGEXCL, &flag) == 0;
+  close(fd);
+  if (!read) return std::nullopt;
+  return flag != 0;
+}
+
+TProgramRun::TProgramRun(TRunAs as, const std::string& deviceMap) {
+  // The X server tells the display it took through a pipe.
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return;
+  const std::string fdText = std::to_string(fds[1]);
+  server_ = fork();
+  if (server_ == 0) {
+    fcntl(fds[1], F_SETFD, 0);
+    const int null = open("/dev/null", O_RDWR);
+    dup2(null, 1);
+    dup2(null, 2);
+    execlp("Xvfb", "Xvfb", "-displayfd", fdText.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+           "-noreset", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  const std::string number = ReadLine(fds[0], std::chrono::seconds(20));
+  close(fds[0]);
+  if (server_ < 0 || number.empty()) return;
+  display_ = ":" + number;
+
+  char errTemplate[] = "/tmp/kx71-program-err-XXXXXX";
+  const int err = mkstemp(errTemplate);
+  if (err < 0) return;
+  errPath_ = errTemplate;
+
+  // Everything the child needs is made before fork: it runs only async-signal-safe calls.
+  std::vector<std::string> env = {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb", "KX71_DEVICEMAP=" + deviceMap,
+                                  "PATH=/usr/bin:/bin",  "HOME=/tmp",           "LANG=C.UTF-8"};
+  std::vector<char*> envp;
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  std::string path = KX71_PROGRAM_PATH;
+  char* argv[] = {path.data(), nullptr};
+  const bool drop = as == TRunAs::Unprivileged && CanRunUnprivileged();
+  program_ = fork();
+  if (program_ == 0) {
+    const int null = open("/dev/null", O_RDONLY);
+    dup2(null, 0);
+    dup2(err, 1);
+    dup2(err, 2);
+    if (drop && (setgroups(0, nullptr) != 0 || setgid(kUnprivilegedId) != 0 || setuid(kUnprivilegedId) != 0))
+      _exit(126);
+    execve(argv[0], argv, envp.data());
+    _exit(127);
+  }
+  close(err);
+  if (program_ < 0) return;
+
+  WaitUntil(
+      [&] {
+        int status = 0;
+        if (waitpid(program_, &status, WNOHANG) == program_) {
+          status_ = status;
+          return true;
+        }
+        const auto found = Xdo(std::string("search --onlyvisible --name ") + kTitle);
+        if (found && !found->empty()) window_ = found->substr(0, found->find('\n'));
+        return !window_.empty();
+      },
+      std::chrono::seconds(30));
+}
+
+TProgramRun::~TProgramRun() {
+  if (!status_) EndProcess(program_, SIGKILL);
+  EndProcess(server_, SIGTERM);
+  if (!errPath_.empty()) std::filesystem::remove(errPath_);
+}
+
+std::optional<std::string> TProgramRun::Xdo(const std::string& args) const {
+  if (display_.empty()) return std::nullopt;
+  const std::string command = "DISPLAY=" + display_ + " xdotool " + args + " 2>/dev/null";
+  FILE* out = popen(command.c_str(), "r");
+  if (!out) return std::nullopt;
+  std::string text;
+  char buffer[256];
+  while (const std::size_t n = fread(buffer, 1, sizeof buffer, out)) text.append(buffer, n);
+  if (pclose(out) != 0) return std::nullopt;
+  return text;
+}
+
+std::string TProgramRun::WindowSize() const {
+  const auto geometry = Xdo("getwindowgeometry " + window_);
+  if (!geometry) return {};
+  const auto at = geometry->find("Geometry: ");
+  if (at == std::string::npos) return {};
+  std::string size = geometry->substr(at + 10);
+  return size.substr(0, size.find('\n'));
+}
+
+bool TProgramRun::ChooseLastPort() const {
+  return Xdo("windowfocus --sync " + window_) && Xdo("key --delay 300 F4 End Return");
+}
+
+bool TProgramRun::DestroyWindow() const {
+  xcb_connection_t* c = xcb_connect(display_.c_str(), nullptr);
+  if (xcb_connection_has_error(c)) {
+    xcb_disconnect(c);
+    return false;
+  }
+  const auto id = static_cast<xcb_window_t>(std::stoul(window_));
+  xcb_generic_error_t* error = xcb_request_check(c, xcb_destroy_window_checked(c, id));
+  const bool done = error == nullptr;
+  std::free(error);
+  xcb_disconnect(c);
+  return done;
+}
+
+void TProgramRun::StopDisplay() {
+  EndProcess(server_, SIGTERM);
+  server_ = -1;
+}
+
+std::optional<int> TProgramRun::WaitExit(std::chrono::milliseconds timeout) {
+  if (status_) return status_;
+  WaitUntil(
+      [&] {
+        int status = 0;
+        if (waitpid(program_, &status, WNOHANG) == program_) status_ = status;
+        return status_.has_value();
+      },
+      timeout);
+  return status_;
+}
+
+std::string TProgramRun::Stderr() const {
+  std::ifstream in(errPath_);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace kx71::e2e

@@ -1,0 +1,62 @@
+// The real program as a process of its own on an X server of its own (Xvfb, no window manager),
+// started as this user or, when the tests run as root, as an unprivileged one; driven from outside
+// with xdotool as another X client would.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace kx71::e2e {
+
+enum class TRunAs { ThisUser, Unprivileged };
+
+// The user an unprivileged run takes, and whether this process can take it.
+inline constexpr uid_t kUnprivilegedId = 65534;
+bool CanRunUnprivileged();
+
+// Gives an unprivileged run access to `path` (a device or a directory) when the tests run as root.
+void ShareWithUnprivileged(const std::string& path, TRunAs as);
+
+// Whether the exclusive-use flag of the terminal behind `path` is set: read with TIOCGEXCL, or
+// seen as EBUSY on opening it. Nothing when the device cannot be opened otherwise.
+std::optional<bool> ExclusiveFlag(const std::string& path);
+
+class TProgramRun {
+ public:
+  // Starts Xvfb on a free display and the program on it with KX71_DEVICEMAP=`deviceMap`, and waits
+  // for its window; Ready() tells whether it showed.
+  TProgramRun(TRunAs as, const std::string& deviceMap);
+  ~TProgramRun();  // ends the program and the X server if they still run
+  TProgramRun(const TProgramRun&) = delete;
+  TProgramRun& operator=(const TProgramRun&) = delete;
+
+  bool Ready() const { return !window_.empty(); }
+  const std::string& Window() const { return window_; }
+  pid_t Pid() const { return program_; }
+
+  // Runs xdotool with `args` on the program's display; its standard output, or nothing on failure.
+  std::optional<std::string> Xdo(const std::string& args) const;
+  // The window's size as the X server has it ("310x416").
+  std::string WindowSize() const;
+  // Opens the port selector's list with F4 and takes its last entry with End and Return.
+  bool ChooseLastPort() const;
+  // Destroys the program's window as another X client may (XDestroyWindow).
+  bool DestroyWindow() const;
+  // Ends the X server under the program.
+  void StopDisplay();
+
+  // Waits for the program to end: its wait status, or nothing when it still runs after `timeout`.
+  std::optional<int> WaitExit(std::chrono::milliseconds timeout = std::chrono::seconds(20));
+  // What the program wrote to standard error so far.
+  std::string Stderr() const;
+
+ private:
+  std::string display_, window_, errPath_;
+  pid_t server_ = -1, program_ = -1;
+  std::optional<int> status_;
+};
+
+}  // namespace kx71::e2e
