@@ -1,10 +1,12 @@
 // What only the Windows controls can get wrong: a click reported for the option that is already
 // checked, scroll bars that do not move or limit themselves, the selection read after the close-up,
-// the window's own Tab chain, a resize, and the comment box's lines with the face that is present.
+// the window's own Tab chain, a resize, the comment box's lines with the face that is present, and the
+// Windows main thread that carries posted tasks.
 // The window's logic itself is tested natively (tests/form). Runs under Wine on a display.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "ui/win32/text_wrap.h"
 #include "ui/win32/win_fonts.h"
 #include "ui/win32/win_main_form.h"
+#include "ui/win32/win_main_thread.h"
 
 namespace kx71 {
 namespace {
@@ -195,6 +198,32 @@ TEST_F(WinWindow, EveryLevelsMessageShowsWholeInTheCommentBox) {
   SelectObject(dc, old);
   DeleteObject(font);
   ReleaseDC(comment, dc);
+}
+
+TEST(WinMainThread, PostedTasksRunInOrderOnlyWhenMessagesAreHandled) {
+  TWinMainThread mainThread;
+  std::vector<int> ran;
+  std::thread poster([&] {
+    for (int i = 0; i < 50; ++i) mainThread.Post([&ran, i] { ran.push_back(i); });
+  });
+  poster.join();
+  EXPECT_TRUE(ran.empty()) << "a task ran inside Post";
+  mainThread.ProcessMessages();
+  std::vector<int> want(50);
+  for (int i = 0; i < 50; ++i) want[static_cast<std::size_t>(i)] = i;
+  EXPECT_EQ(ran, want);
+}
+
+TEST(WinMainThread, AQuitSeenWhileAHandlerPumpsEndsTheLoopAfterIt) {
+  TWinMainThread mainThread;
+  bool after = false;
+  mainThread.Post([&] {
+    PostQuitMessage(3);
+    mainThread.ProcessMessages();  // takes the quit, and must leave it for the outer loop
+    after = true;
+  });
+  EXPECT_EQ(mainThread.Run(), 3);
+  EXPECT_TRUE(after);
 }
 
 struct WrapCase {
