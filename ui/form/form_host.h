@@ -14,7 +14,8 @@ class TFormHost {
   virtual ~TFormHost() = default;
 
   // The GUI thread: posting from any thread, and one pass of the message loop from inside a handler
-  // (the logic holds the busy depth around it, so a close it delivers is deferred).
+  // (the logic holds the busy depth around it, so a close it delivers is deferred). Asked for once,
+  // while TMainForm is constructed: it must already exist then and outlive the logic.
   virtual TMainThread& MainThread() = 0;
 
   // Moves the native keyboard focus to `control`'s widget. The logic has already recorded the focus

@@ -95,11 +95,8 @@ TControl* TMainForm::Find(std::string_view name) const {
   return nullptr;
 }
 
-template <class T>
-T& TMainForm::Get(std::string_view name) const {
-  auto* control = dynamic_cast<T*>(Find(name));
-  if (!control) throw std::logic_error("the layout lacks a control the window needs: " + std::string(name));
-  return *control;
+void TMainForm::Missing(std::string_view name) {
+  throw std::logic_error("the layout lacks a control the window needs: " + std::string(name));
 }
 
 TOption& TMainForm::LevelOption(HandicapLevel level) const {

@@ -101,8 +101,14 @@ class TMainForm : public TFailureSink {
     TBusyDepth& busy_;
   };
 
+  // The layout's control `name`, which the window's members name.
   template <class T>
-  T& Get(std::string_view name) const;
+  T& Get(std::string_view name) const {
+    auto* control = dynamic_cast<T*>(Find(name));
+    if (!control) Missing(name);
+    return *control;
+  }
+  [[noreturn]] static void Missing(std::string_view name);
   void Wire();
   void LevelClick(HandicapLevel level);
   void TakeUnitSettings(const SettingsValues& v);
