@@ -159,7 +159,11 @@ class TWinSerialDevice final : public TSerialDevice {
 
   TIoResult PollRead(int waitMs) override {
     if (!read_.pending) return {TIoState::Failed, 0};
-    WaitForSingleObject(read_.ov.hEvent, static_cast<DWORD>(std::max(waitMs, 0)));
+    // The main thread polls here between rounds of window messages. Waiting on the read and on the
+    // thread's input together ends the wait as soon as either is there: a bare 1 ms timed wait can
+    // last a whole timer tick (15.6 ms by default) on Windows, which would delay both.
+    MsgWaitForMultipleObjectsEx(1, &read_.ov.hEvent, static_cast<DWORD>(std::max(waitMs, 0)), QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
     DWORD n = 0;
     const BOOL ok = GetOverlappedResult(handle_, &read_.ov, &n, FALSE);
     if (!ok && GetLastError() == ERROR_IO_INCOMPLETE) return {TIoState::Pending, 0};

@@ -90,15 +90,35 @@ int Emulate(int fd, unsigned long request, int* arg) {
 
 }  // namespace
 
-extern "C" int ioctl(int fd, unsigned long request, ...) {
-  va_list args;
-  va_start(args, request);
-  void* arg = va_arg(args, void*);
-  va_end(args);
-  const int result = RealIoctl()(fd, request, arg);
+namespace {
+
+int Intercept(IoctlFn real, int fd, unsigned long request, void* arg) {
+  const int result = real(fd, request, arg);
   const bool modem = request == TIOCMGET || request == TIOCMBIS || request == TIOCMBIC || request == TIOCMSET;
   if (result == 0 || !modem || (errno != ENOTTY && errno != EINVAL) || fd < 0 || fd >= kMaxFd) return result;
   if (Emulate(fd, request, static_cast<int*>(arg)) != 0) return result;
   errno = 0;
   return 0;
 }
+
+}  // namespace
+
+extern "C" int ioctl(int fd, unsigned long request, ...) {
+  va_list args;
+  va_start(args, request);
+  void* arg = va_arg(args, void*);
+  va_end(args);
+  return Intercept(RealIoctl(), fd, request, arg);
+}
+
+#if defined(__i386__)
+// 32-bit glibc built with 64-bit time (as Debian's 32-bit Wine is) calls this one instead.
+extern "C" int __ioctl_time64(int fd, unsigned long request, ...) {
+  static const IoctlFn real = reinterpret_cast<IoctlFn>(dlsym(RTLD_NEXT, "__ioctl_time64"));
+  va_list args;
+  va_start(args, request);
+  void* arg = va_arg(args, void*);
+  va_end(args);
+  return Intercept(real != nullptr ? real : RealIoctl(), fd, request, arg);
+}
+#endif

@@ -67,10 +67,26 @@ int main(int argc, char** argv) {
     if (getppid() != parent) return 0;
   }
 
+  // A session of its own: started from a process group leader (a shell's job), the work goes on
+  // in a child.
+  if (options.ownTerminal && getsid(0) != getpid() && setsid() < 0) {
+    const pid_t child = fork();
+    if (child < 0) {
+      std::perror("kx71-unit-sim: fork");
+      return 1;
+    }
+    if (child > 0) return 0;
+    if (setsid() < 0) {
+      std::perror("kx71-unit-sim: setsid");
+      return 1;
+    }
+  }
+
   TSimLog log(stdout);
   try {
     const std::string portName = "COM" + std::to_string(options.port);
     TPtyLink line(options.devicemap + "/" + portName);
+    if (options.ownTerminal) line.ClaimAsControllingTerminal();
     std::unique_ptr<TControlPipe> control;
     if (!options.control.empty()) control = std::make_unique<TControlPipe>(options.control);
     TSimUnit unit(options.block);

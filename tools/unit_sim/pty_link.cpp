@@ -1,6 +1,7 @@
 #include "pty_link.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -66,6 +67,15 @@ TPtyLink::TPtyLink(std::string link) : link_(std::move(link)) {
 TPtyLink::~TPtyLink() {
   RemoveLink();
   close(master_);
+}
+
+void TPtyLink::ClaimAsControllingTerminal() {
+  const int slave = open(device_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (slave < 0) Fail("open " + device_);
+  const bool claimed = ioctl(slave, TIOCSCTTY, 0) == 0;
+  // The claim outlives the descriptor; holding it open would hide the program's hang-ups.
+  close(slave);
+  if (!claimed) Fail("TIOCSCTTY " + device_);
 }
 
 void TPtyLink::RemoveLink() {

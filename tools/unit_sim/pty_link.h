@@ -24,6 +24,11 @@ class TPtyLink {
   // Removes the link if it still names this device.
   void RemoveLink();
 
+  // Makes the line the controlling terminal of this process's session (the caller leads a session
+  // without one). A session leader that later opens the device without O_NOCTTY (wineserver does)
+  // then cannot take it over and be hung up when the line closes. Throws std::runtime_error.
+  void ClaimAsControllingTerminal();
+
  private:
   int master_ = -1;
   std::string device_;

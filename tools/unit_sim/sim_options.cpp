@@ -17,6 +17,10 @@ std::variant<SimOptions, std::string> ParseSimOptions(int argc, const char* cons
       o.exitWithParent = true;
       continue;
     }
+    if (name == "--own-terminal") {
+      o.ownTerminal = true;
+      continue;
+    }
     std::string_view value;
     if (const auto eq = name.find('='); name.starts_with("--") && eq != std::string_view::npos) {
       value = name.substr(eq + 1);

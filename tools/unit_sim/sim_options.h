@@ -19,11 +19,13 @@ struct SimOptions {
   std::string control;                      // --control FIFO
   std::string state;                        // --state FILE
   bool exitWithParent = false;              // --exit-with-parent
+  bool ownTerminal = false;                 // --own-terminal
 };
 
 inline constexpr const char* kSimUsage =
     "usage: kx71-unit-sim --devicemap DIR --port N [--block HEX] [--fault MODE] [--delay MS]\n"
     "                     [--baud B] [--control FIFO] [--state FILE] [--exit-with-parent]\n"
+    "                     [--own-terminal]\n"
     "  --block HEX     the 16 stored bytes as 32 hexadecimal digits\n"
     "  --fault MODE    none, silent, short, badsum, nak, extra or garbage\n"
     "  --delay MS      wait before each answer\n"
@@ -31,7 +33,9 @@ inline constexpr const char* kSimUsage =
     "  --control FIFO  read commands from this named pipe (made if absent): fault MODE, delay MS,\n"
     "                  baud B, block HEX, send HEX, state\n"
     "  --state FILE    keep the unit's state (block, fault, delay, baud, reads, writes) in FILE\n"
-    "  --exit-with-parent  stop (and remove the link) when the program that started it ends\n";
+    "  --exit-with-parent  stop (and remove the link) when the program that started it ends\n"
+    "  --own-terminal  make the line its own controlling terminal in a session of its own, so that\n"
+    "                  no other session leader that opens it (wineserver) takes it over\n";
 
 // The options, or the reason the command line is wrong ("help" for --help).
 std::variant<SimOptions, std::string> ParseSimOptions(int argc, const char* const* argv);

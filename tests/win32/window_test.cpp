@@ -1,0 +1,271 @@
+// What only the Windows controls can get wrong: a click reported for the option that is already
+// checked, scroll bars that do not move or limit themselves, the selection read after the close-up,
+// the window's own Tab chain, a resize, the comment box's lines with the face that is present, and the
+// Windows main thread that carries posted tasks.
+// The window's logic itself is tested natively (tests/form). Runs under Wine on a display.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "protocol/settings_block.h"
+#include "ui/win32/text_wrap.h"
+#include "ui/win32/win_fonts.h"
+#include "ui/win32/win_main_form.h"
+#include "ui/win32/win_main_thread.h"
+
+namespace kx71 {
+namespace {
+
+class WinWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form_ = std::make_unique<TWinMainForm>();
+    form_->Show();
+    Pump();
+  }
+
+  void Pump() {
+    for (int i = 0; i < 3; ++i) form_->MainThread().ProcessMessages();
+  }
+  HWND Native(const char* name) const { return form_->Native(name); }
+  TMainForm& Form() { return form_->Form(); }
+  void Command(const char* name, int code) {
+    const HWND control = Native(name);
+    SendMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+                 reinterpret_cast<LPARAM>(control));
+  }
+  void Scroll(const char* name, int code, int track = 0) {
+    const HWND bar = Native(name);
+    if (code == SB_THUMBTRACK) {
+      // A drag reports the thumb's place; here the bar's own record of it stands in.
+      SCROLLINFO si{};
+      si.cbSize = sizeof si;
+      si.fMask = SIF_POS;
+      si.nPos = track;
+      SetScrollInfo(bar, SB_CTL, &si, FALSE);
+    }
+    SendMessageW(GetParent(bar), WM_HSCROLL, MAKEWPARAM(code, track), reinterpret_cast<LPARAM>(bar));
+  }
+  std::string Focused() {
+    const HWND focus = GetFocus();
+    for (const TControlDef& def : Layout())
+      if (Native(def.name) == focus && focus != nullptr) return def.name;
+    return "-";
+  }
+
+  std::unique_ptr<TWinMainForm> form_;
+};
+
+TEST_F(WinWindow, AClickOnTheCheckedOptionRunsNoHandler) {
+  Form().THR_BAR.SetPosition(3);
+  // Windows sends BN_CLICKED for the option that is already checked, too.
+  SendMessageW(Native("Handy0"), BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_EQ(Form().THR_BAR.Position(), 3);
+  EXPECT_EQ(Form().K_Comment.Text(), "Message from developer：");
+  SendMessageW(Native("Handy1"), BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_EQ(Form().THR_BAR.Position(), 6);
+  EXPECT_EQ(SendMessageW(Native("Handy1"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageW(Native("Handy0"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+}
+
+TEST_F(WinWindow, AQuickSecondClickOnACommandButtonStillClicks) {
+  // Owner-drawn buttons report the second click of a pair as a double click.
+  Command("READ_BTN", BN_CLICKED);
+  EXPECT_EQ(Form().MON_EDIT.Text(), "Loading NG");
+  Form().MON_EDIT.SetText("");
+  Command("READ_BTN", BN_DOUBLECLICKED);
+  EXPECT_EQ(Form().MON_EDIT.Text(), "Loading NG");
+}
+
+struct ScrollCase {
+  const char* bar;
+  int code, track;
+  int position;     // the logic's, and the native bar's, afterwards
+  const char* edit;  // what the partner edit shows
+};
+
+class WinScroll : public WinWindow, public ::testing::WithParamInterface<ScrollCase> {};
+
+TEST_P(WinScroll, TheBarFollowsTheLogicWithinItsRange) {
+  const ScrollCase& c = GetParam();
+  // The bars' panels stay hidden in the program, and a hidden control takes no user input.
+  auto* panel = dynamic_cast<TPanel*>(Form().Find(c.bar)->Parent());
+  ASSERT_NE(panel, nullptr);
+  panel->SetVisible(true);
+  ASSERT_TRUE(IsWindowVisible(Native(c.bar)));
+  Scroll(c.bar, c.code, c.track);
+  Pump();
+  const auto* bar = dynamic_cast<TBar*>(Form().Find(c.bar));
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->Position(), c.position);
+  EXPECT_EQ(GetScrollPos(Native(c.bar), SB_CTL), c.position);
+  EXPECT_EQ(dynamic_cast<TEdit*>(bar->Partner())->Text(), c.edit);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Moves, WinScroll,
+    ::testing::Values(ScrollCase{"THR_BAR", SB_LINELEFT, 0, 1, "1"},  // at its minimum already
+                      ScrollCase{"THR_BAR", SB_LINERIGHT, 0, 2, "2"}, ScrollCase{"THR_BAR", SB_RIGHT, 0, 250, "250"},
+                      ScrollCase{"LAST_BAR", SB_PAGERIGHT, 0, 1, "1"},
+                      ScrollCase{"LAST_BAR", SB_THUMBTRACK, 200, 200, "200"},
+                      ScrollCase{"YOBI2_BAR", SB_LINERIGHT, 0, 2, "2"},  // its step is 2
+                      ScrollCase{"YOBI2_BAR", SB_THUMBTRACK, 75, 75, "74"},
+                      ScrollCase{"YOBI2_BAR", SB_LEFT, 0, 0, "0"}));
+
+TEST_F(WinWindow, TheCloseUpTakesTheSelectionSettledAfterIt) {
+  const HWND box = Native("CommBox");
+  // A selection change that Windows delivers after the close-up still counts, either way round.
+  for (const auto& [atCloseUp, after] : {std::pair{3, 0}, std::pair{0, 3}}) {
+    Form().MON_EDIT.SetText("");
+    SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(atCloseUp), 0);
+    Command("CommBox", CBN_CLOSEUP);
+    SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(after), 0);
+    EXPECT_EQ(Form().MON_EDIT.Text(), "") << "taken before the notifications were all in";
+    Pump();
+    EXPECT_EQ(Form().CommBox.ItemIndex(), after);
+    const std::string shown = Form().MON_EDIT.Text();
+    if (after == 0) {
+      EXPECT_EQ(shown, "Closed a serial port");
+    } else {
+      // Opened or not (whatever COM3 is on this machine), it is COM3 the selector went for.
+      EXPECT_TRUE(shown == "Connected to COM3" || shown == "Cannot use COM3") << shown;
+    }
+  }
+  Form().CommX1.Close();
+}
+
+TEST_F(WinWindow, TabFollowsTheWindowsOwnChain) {
+  ASSERT_EQ(Focused(), "CommBox");
+  std::vector<std::string> visited;
+  for (int i = 0; i < 5; ++i) {
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    Pump();
+    visited.push_back(Focused());
+  }
+  // The picture panel lies on top but comes last; the information line is skipped.
+  const std::vector<std::string> want{"PROGRAM_BTN", "READ_BTN", "EXIT_BTN", "Handy0", "CommBox"};
+  EXPECT_EQ(visited, want);
+  // Arrows inside the level options choose the neighbour, and Tab then enters there.
+  SetFocus(Native("Handy0"));
+  PostMessageW(Native("Handy0"), WM_KEYDOWN, VK_DOWN, 0);
+  Pump();
+  EXPECT_TRUE(Form().Handy1.Checked());
+  EXPECT_EQ(Focused(), "Handy1");
+  SetFocus(Native("EXIT_BTN"));
+  PostMessageW(Native("EXIT_BTN"), WM_KEYDOWN, VK_TAB, 0);
+  Pump();
+  EXPECT_EQ(Focused(), "Handy1");
+}
+
+TEST_F(WinWindow, AnyResizeIsUndone) {
+  const HWND window = form_->Handle();
+  for (const SIZE size : {SIZE{600, 700}, SIZE{100, 80}}) {
+    SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, kClientWidth);
+    EXPECT_EQ(client.bottom, kClientHeight);
+  }
+  ShowWindow(window, SW_MAXIMIZE);
+  Pump();
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, kClientWidth);
+  EXPECT_EQ(client.bottom, kClientHeight);
+}
+
+TEST_F(WinWindow, EveryLevelsMessageShowsWholeInTheCommentBox) {
+  const HWND comment = Native("K_Comment");
+  RECT box{};
+  GetClientRect(comment, &box);
+  HDC dc = GetDC(comment);
+  const HFONT font = MakeUiFont(kUiFontPixels);
+  const HGDIOBJ old = SelectObject(dc, font);
+  for (const LevelInfo& level : Levels()) {
+    const auto lines = WrapLines(Widen(level.message), box.right - 4, [dc](std::wstring_view s) {
+      SIZE size{};
+      GetTextExtentPoint32W(dc, s.data(), static_cast<int>(s.size()), &size);
+      return static_cast<int>(size.cx);
+    });
+    EXPECT_LE(static_cast<int>(lines.size()) * 12, box.bottom) << level.caption << ": " << lines.size() << " lines";
+  }
+  SelectObject(dc, old);
+  DeleteObject(font);
+  ReleaseDC(comment, dc);
+}
+
+TEST(WinMainThread, PostedTasksRunInOrderOnlyWhenMessagesAreHandled) {
+  TWinMainThread mainThread;
+  std::vector<int> ran;
+  std::thread poster([&] {
+    for (int i = 0; i < 50; ++i) mainThread.Post([&ran, i] { ran.push_back(i); });
+  });
+  poster.join();
+  EXPECT_TRUE(ran.empty()) << "a task ran inside Post";
+  mainThread.ProcessMessages();
+  std::vector<int> want(50);
+  for (int i = 0; i < 50; ++i) want[static_cast<std::size_t>(i)] = i;
+  EXPECT_EQ(ran, want);
+}
+
+TEST(WinMainThread, AQuitSeenWhileAHandlerPumpsEndsTheLoopAfterIt) {
+  TWinMainThread mainThread;
+  bool after = false;
+  mainThread.Post([&] {
+    PostQuitMessage(3);
+    mainThread.ProcessMessages();  // takes the quit, and must leave it for the outer loop
+    after = true;
+  });
+  EXPECT_EQ(mainThread.Run(), 3);
+  EXPECT_TRUE(after);
+}
+
+struct WrapCase {
+  const wchar_t* text;
+  int width;  // in characters: each is one unit wide
+  std::vector<std::wstring> lines;
+};
+
+class WrapLinesTest : public ::testing::TestWithParam<WrapCase> {};
+
+TEST_P(WrapLinesTest, BreaksAtLineEndsSpacesAndOverlongWords) {
+  const WrapCase& c = GetParam();
+  EXPECT_EQ(WrapLines(c.text, c.width, [](std::wstring_view s) { return static_cast<int>(s.size()); }), c.lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WrapLinesTest,
+    ::testing::Values(WrapCase{L"short", 10, {L"short"}}, WrapCase{L"a\r\n\r\nb", 10, {L"a", L"", L"b"}},
+                      WrapCase{L"one two three", 8, {L"one two", L"three"}},
+                      WrapCase{L"abcdefghij", 4, {L"abcd", L"efgh", L"ij"}},
+                      WrapCase{L"ab  cd", 3, {L"ab", L"cd"}}, WrapCase{L"x\ny", 5, {L"x", L"y"}}));
+
+TEST(WinFonts, TheWindowsFaceIsAJapaneseGothicThatIsPresent) {
+  // The test prefix maps the named face to a present one; elsewhere a stand-in is taken.
+  const std::wstring& face = UiFaceName();
+  EXPECT_FALSE(face.empty());
+  HDC dc = GetDC(nullptr);
+  const HFONT font = MakeUiFont(kUiFontPixels);
+  const HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  EXPECT_EQ(tm.tmCharSet, SHIFTJIS_CHARSET);
+  EXPECT_NE(tm.tmPitchAndFamily & TMPF_FIXED_PITCH, 0) << "proportional (the flag is set for variable pitch)";
+  // "i" narrower than "W": a proportional face, not the monospaced fallback.
+  SIZE narrow{}, wide{};
+  GetTextExtentPoint32W(dc, L"i", 1, &narrow);
+  GetTextExtentPoint32W(dc, L"W", 1, &wide);
+  EXPECT_LT(narrow.cx, wide.cx);
+  SelectObject(dc, old);
+  DeleteObject(font);
+  ReleaseDC(nullptr, dc);
+}
+
+}  // namespace
+}  // namespace kx71
