@@ -101,6 +101,13 @@ TEST_P(ProgramWindowTest, LostDisplayReleasesThePort) {
   ExpectEndedAndPortReleased();
 }
 
+TEST_P(ProgramWindowTest, DestroyedWindowEndsTheProgramAndReleasesThePort) {
+  START_OR_SKIP(GetParam());
+  ASSERT_TRUE(OpenUnitPort()) << program_->Stderr();
+  ASSERT_TRUE(program_->DestroyWindow());
+  ExpectEndedAndPortReleased();
+}
+
 TEST_P(ProgramWindowTest, ResizeFromOutsideIsUndone) {
   START_OR_SKIP(GetParam());
   ASSERT_TRUE(WaitUntil([&] { return program_->WindowSize() == "310x416"; }));
