@@ -46,6 +46,10 @@ class TPortCatalog {
   // it, is not a placeholder without a UART (sysfs `type` 0) and has a node under the /dev root.
   bool IsRealDevice(const std::string& ttyName) const;
 
+  // Whether `path` leads to a serial line or pseudo-terminal device by the kernel's table of
+  // terminal drivers; looks without opening.
+  bool IsSerialTerminal(const std::filesystem::path& path) const;
+
  private:
   struct MapLink {
     std::string name;

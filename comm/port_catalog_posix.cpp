@@ -119,6 +119,10 @@ std::optional<std::vector<TPortCatalog::MapLink>> TPortCatalog::DeviceMapLinks()
   return links;
 }
 
+bool TPortCatalog::IsSerialTerminal(const fs::path& path) const {
+  return SerialTerminal(path, SerialTerminalRanges(roots_.ttyDrivers)).has_value();
+}
+
 bool TPortCatalog::IsRealDevice(const std::string& ttyName) const {
   const fs::path entry = roots_.sysClassTty / ttyName;
   std::error_code ec;
