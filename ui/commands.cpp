@@ -1,6 +1,7 @@
 // Port selection and the device commands: the port follows the selector, the read command loads the
 // unit's block into the editors and selects its level, the write command sends the block back with
 // the chosen level and the imposed values.
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,19 @@ constexpr int kImposedPower = 74;
 
 void ShowInfo(QLineEdit* line, const QString& text) {
   line->setText(text);
+}
+
+// The information line keeps its fixed texts; a user who started the program from a terminal
+// learns there why the port cannot be used ("COM1 (/dev/ttyS0): permission denied - ...").
+void ReportUnusablePort(const QString& name) {
+  try {
+    throw;
+  } catch (const ECommError& e) {
+    if (e.Reason().empty()) return;
+    const std::string where = e.Device().empty() ? std::string() : " (" + e.Device() + ")";
+    std::fprintf(stderr, "%s%s: %s\n", name.toStdString().c_str(), where.c_str(), e.Reason().c_str());
+  } catch (...) {
+  }
 }
 
 void SetIdentifier(QLineEdit* edit, std::uint32_t id) {
@@ -63,6 +77,7 @@ void TMainForm::CommBoxCloseUp() {
     CommX1.PurgeReceive();
     ShowInfo(MON_EDIT, QStringLiteral("Connected to ") + text);
   } catch (...) {
+    ReportUnusablePort(text);
     // A failure after Open would otherwise leave a port open that the line reports unusable.
     try {
       CommX1.Close();
