@@ -68,6 +68,9 @@ void TCommTransThread::TurnOn(TCommFlowCtrls flow) {
 
 void TCommTransThread::TurnOff(TCommFlowCtrls flow) {
   if (flow != cfcHalfHigh && flow != cfcHalfLow) return;
+  // The kernel takes the bytes long before a UART has sent them: turning the line back then would
+  // cut off the end of the batch.
+  if (!Stopped()) device_.WaitTransmitted();
   Pause(CharTime);
   device_.Escape(flow == cfcHalfHigh ? TEscape::ClrRts : TEscape::SetRts);
 }
@@ -75,13 +78,15 @@ void TCommTransThread::TurnOff(TCommFlowCtrls flow) {
 void TCommTransThread::WriteBlock(const std::vector<std::uint8_t>& block) {
   const std::uint8_t* p = block.data();
   auto remaining = static_cast<std::int32_t>(block.size());
-  while (remaining > 0 && !Stopped()) {
+  while (remaining > 0) {
     TIoResult r;
     {
+      // Looked at under the lock transmit purges take: one that got in first discarded this block.
       std::lock_guard lock(shared_.portLock);
+      if (Stopped()) return;
       r = device_.BeginWrite(p, remaining);
     }
-    if (r.state == TIoState::Pending) r = device_.WaitWrite();
+    if (r.state == TIoState::Pending) r = device_.WaitWrite(shared_.portLock);
     if (r.state == TIoState::Done) return;
     ReportLineErrors();
     // Go on with the rest only after progress, so a device that keeps failing ends the block.

@@ -4,13 +4,14 @@
 // backend maps onto it directly and the POSIX backend reproduces the same observable behaviour.
 //
 // Threads: the main thread uses everything except the write and event-wait calls; the transmit worker
-// uses BeginWrite/WaitWrite/ClearErrors/Escape; the receive worker uses WaitEvent/ClearErrors/
-// SetEventMask. WakeEventWait, Purge, ClearErrors and Escape are safe from any thread.
+// uses BeginWrite/WaitWrite/WaitTransmitted/ClearErrors/Escape; the receive worker uses WaitEvent/
+// ClearErrors/SetEventMask. WakeEventWait, Purge, ClearErrors and Escape are safe from any thread.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "comm/comm_dcb.h"
@@ -82,9 +83,14 @@ class TSerialDevice {
   virtual TIoResult PollRead(int waitMs) = 0;
 
   // One write at a time (the transmit worker's). BeginWrite starts it and returns without waiting;
-  // WaitWrite waits for it to end (written, write time-out, abort by Purge, or failure).
+  // WaitWrite waits for it to end (written, write time-out, abort by Purge, or failure). A write
+  // call that WaitWrite makes itself is made holding `portLock` (the lock transmit purges are made
+  // under) and only when no abort came since BeginWrite, so nothing of an aborted block goes out.
   virtual TIoResult BeginWrite(const void* data, std::int32_t count) = 0;
-  virtual TIoResult WaitWrite() = 0;
+  virtual TIoResult WaitWrite(std::mutex& portLock) = 0;
+  // Waits until what was written has left the line (the driver's queue and the transmitter are
+  // empty), at most the write time-out; ends early on a transmit abort. False when it did not drain.
+  virtual bool WaitTransmitted() = 0;
 
   // Waits for the next line event: the kEv... bits that occurred, or 0 when woken by WakeEventWait.
   // Received characters are reported once per arrival, not for as long as bytes stay unread.

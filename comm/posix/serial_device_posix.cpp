@@ -32,6 +32,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// With IGNBRK a break queues nothing, so nothing wakes a wait for input: the driver's counters are
+// looked at this often instead (only on devices that keep them).
+constexpr int kCounterPollMs = 20;
+
 // Milliseconds from now until `deadline`, limited to what poll() takes; 0 once it has passed.
 int MsUntil(Clock::time_point deadline) {
   const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -181,7 +185,7 @@ class TPosixSerialDevice final : public TSerialDevice {
     ev.events = EPOLLIN;
     ev.data.fd = rxWake_;
     if (::epoll_ctl(epoll_, EPOLL_CTL_ADD, rxWake_, &ev) != 0) return false;
-    ReadCounters(&errorBase_);
+    hasCounters_ = ReadCounters(&errorBase_);
     breakBase_ = errorBase_.brk;
     return true;
   }
@@ -332,7 +336,7 @@ class TPosixSerialDevice final : public TSerialDevice {
     return {writeDone_ == writeCount_ ? TIoState::Done : TIoState::Pending, writeDone_};
   }
 
-  TIoResult WaitWrite() override {
+  TIoResult WaitWrite(std::mutex& portLock) override {
     while (writeDone_ < writeCount_) {
       if (txAbort_ != writeAbort_) return {TIoState::Failed, writeDone_};
       const int wait = writeDeadline_ == Clock::time_point::max() ? -1 : MsUntil(writeDeadline_);
@@ -342,16 +346,37 @@ class TPosixSerialDevice final : public TSerialDevice {
       if (r < 0 && errno != EINTR) return {TIoState::Failed, writeDone_};
       if (r <= 0) continue;
       if (p[1].revents & POLLIN) DrainEventFd(txWake_);
-      if (p[0].revents & (POLLOUT | POLLERR | POLLHUP | POLLNVAL))
+      if (p[0].revents & (POLLOUT | POLLERR | POLLHUP | POLLNVAL)) {
+        // A purge's flush is what often makes room: look at the abort again under the lock the
+        // purge holds, or the rest of the discarded block would go out after it.
+        std::lock_guard lock(portLock);
+        if (txAbort_ != writeAbort_) return {TIoState::Failed, writeDone_};
         if (!WriteSome()) return {TIoState::Failed, writeDone_};
+      }
     }
     return {TIoState::Done, writeDone_};
+  }
+
+  bool WaitTransmitted() override {
+    // write() returns once the kernel holds the bytes; the UART still has to send them. tcdrain
+    // has no time-out, so the queue and the transmitter are polled.
+    const std::uint64_t abort = txAbort_;
+    const Clock::time_point deadline = DeadlineAfter(writeTotal_);
+    for (;;) {
+      int queued = 0;
+      if (::ioctl(fd_, TIOCOUTQ, &queued) != 0) return false;
+      unsigned int lsr = TIOCSER_TEMT;  // drivers without the call count as empty once queued is 0
+      if (queued == 0 && (::ioctl(fd_, TIOCSERGETLSR, &lsr) != 0 || (lsr & TIOCSER_TEMT))) return true;
+      if (txAbort_ != abort || Clock::now() >= deadline) return false;
+      pollfd wake{txWake_, POLLIN, 0};
+      ::poll(&wake, 1, std::min(1, MsUntil(deadline)));
+    }
   }
 
   std::uint32_t WaitEvent() override {
     for (;;) {
       epoll_event events[2];
-      const int n = ::epoll_wait(epoll_, events, 2, -1);
+      const int n = ::epoll_wait(epoll_, events, 2, hasCounters_ ? kCounterPollMs : -1);
       if (n < 0) {
         if (errno == EINTR) continue;
         // Not expected on a live descriptor; pause so the receive worker cannot spin on it.
@@ -383,7 +408,10 @@ class TPosixSerialDevice final : public TSerialDevice {
   // Break and error events from the driver's counters (only drivers that keep them).
   std::uint32_t CounterEvents() {
     serial_icounter_struct now{};
-    if (!ReadCounters(&now)) return 0;
+    if (!ReadCounters(&now)) {
+      hasCounters_ = false;  // gone (an unplugged adapter): wait for input or a wake-up only
+      return 0;
+    }
     std::lock_guard lock(stateLock_);
     std::uint32_t mask = 0;
     if (now.brk != breakBase_) mask |= kEvBreak;
@@ -447,6 +475,7 @@ class TPosixSerialDevice final : public TSerialDevice {
   serial_icounter_struct errorBase_{};
   int breakBase_ = 0;
   std::atomic<bool> rtsHandshake_{false};
+  bool hasCounters_ = false;  // receive worker (after Setup)
   std::atomic<std::uint32_t> eventMask_{0};
   std::atomic<std::uint32_t> readTotal_{0};
   std::atomic<std::uint32_t> writeTotal_{0};

@@ -2,6 +2,7 @@
 // overlapped I/O, one OVERLAPPED record (with its own manual-reset event) for each of the read, the
 // write and the line-event wait, so the three can be outstanding at once from their own threads.
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -104,7 +105,22 @@ class TWinSerialDevice final : public TSerialDevice {
     t.ReadTotalTimeoutConstant = static_cast<DWORD>(readTotalMs);
     t.WriteTotalTimeoutMultiplier = 0;
     t.WriteTotalTimeoutConstant = static_cast<DWORD>(writeTotalMs);
+    writeTotal_ = static_cast<DWORD>(writeTotalMs);
     return SetCommTimeouts(handle_, &t) != 0;
+  }
+
+  bool WaitTransmitted() override {
+    // The driver has no wait with a time-out for this; its output count is polled instead.
+    const std::uint64_t abort = txAbort_;
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+      DWORD errors = 0;
+      COMSTAT stat{};
+      if (!ClearCommError(handle_, &errors, &stat)) return false;
+      if (stat.cbOutQue == 0) return true;
+      if (txAbort_ != abort || (writeTotal_ != 0 && GetTickCount64() - start >= writeTotal_)) return false;
+      Sleep(1);
+    }
   }
 
   void Purge(std::uint32_t flags) override {
@@ -113,7 +129,10 @@ class TWinSerialDevice final : public TSerialDevice {
     // leaves them waiting. Cancelling the record as well gives the same result on both (on Windows
     // it has completed already and the cancel finds nothing).
     if (flags & kPurgeRxAbort) CancelIoEx(handle_, &read_.ov);
-    if (flags & kPurgeTxAbort) CancelIoEx(handle_, &write_.ov);
+    if (flags & kPurgeTxAbort) {
+      ++txAbort_;
+      CancelIoEx(handle_, &write_.ov);
+    }
   }
 
   TLineStatus ClearErrors() override {
@@ -156,7 +175,7 @@ class TWinSerialDevice final : public TSerialDevice {
     return Started(write_);
   }
 
-  TIoResult WaitWrite() override {
+  TIoResult WaitWrite(std::mutex&) override {  // the write call was BeginWrite's
     if (!write_.pending) return {TIoState::Failed, 0};
     DWORD n = 0;
     const BOOL ok = GetOverlappedResult(handle_, &write_.ov, &n, TRUE);
@@ -229,6 +248,8 @@ class TWinSerialDevice final : public TSerialDevice {
   TOverlappedOp write_;  // transmit worker
   TOverlappedOp event_;  // receive worker
   DWORD eventMask_ = 0;  // written by the driver when a line-event wait completes
+  std::atomic<DWORD> writeTotal_{0};
+  std::atomic<std::uint64_t> txAbort_{0};
 };
 
 }  // namespace

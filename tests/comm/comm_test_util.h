@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -40,6 +41,14 @@ inline bool PumpUntil(TMainThread& main, const std::function<bool()>& pred,
 inline void PumpFor(TMainThread& main, std::chrono::milliseconds span) {
   PumpUntil(
       main, [] { return false; }, span);
+}
+
+// Reads up to `n` bytes with the component's Read: what came, or "" when the read failed.
+inline std::string ReadText(TCustomCommX& c, std::int32_t n) {
+  std::string buf(static_cast<std::size_t>(n), '\0');
+  const std::int32_t got = c.Read(buf.data(), n);
+  buf.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
+  return buf;
 }
 
 // Records the component's fixed pauses instead of sleeping them.

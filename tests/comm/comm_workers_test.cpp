@@ -41,32 +41,44 @@ class HalfDuplex : public ::testing::Test {
   TFakeClock::time_point sent;
 };
 
-void ExpectOneTurnAroundTheBatch(TFakeLine& line, TFakeClock::time_point sent, TEscape on, TEscape off) {
-  const auto changes = line.LineChanges();
-  const auto writes = line.Writes();
+// A batch on a line whose bytes take `transmit` to leave after the write (negative: never, so the
+// write time-out bounds the wait); RTS goes back only once they have left, and one character later.
+struct TurnCase {
+  TCommFlowCtrls flow;
+  TEscape on, off;
+  bool rtsAfter;
+  int transmitMs;
+  int expectedHoldMs;  // from the end of the last write to the turn back, at least
+};
+
+class HalfDuplexTurn : public HalfDuplex, public ::testing::WithParamInterface<TurnCase> {};
+
+TEST_P(HalfDuplexTurn, RtsTurnsOnceAroundABatchAndBackAfterItHasLeftTheLine) {
+  const TurnCase& t = GetParam();
+  line->TransmitTakes(std::chrono::milliseconds(t.transmitMs));
+  OpenWith(t.flow);
+  c->SetTimeOutTrans(150);
+  SendBatch(0);
+  const auto changes = line->LineChanges();
+  const auto writes = line->Writes();
   ASSERT_EQ(changes.size(), 2u);
   ASSERT_EQ(writes.size(), 3u);
-  EXPECT_EQ(line.Written(), "aaaabbbbcccc");
-  EXPECT_EQ(changes[0].fn, on);
-  EXPECT_EQ(changes[1].fn, off);
+  EXPECT_EQ(line->Written(), "aaaabbbbcccc");
+  EXPECT_EQ(changes[0].fn, t.on);
+  EXPECT_EQ(changes[1].fn, t.off);
   EXPECT_GE(changes[0].at - sent, 50ms);            // the turn delay before the line is turned
   EXPECT_GE(writes[0].begun - changes[0].at, 2ms);  // one character time before the first write
-  EXPECT_GE(changes[1].at - writes[2].ended, 2ms);  // and after the last one has completed
+  EXPECT_GE(changes[1].at - writes[2].ended, std::chrono::milliseconds(t.expectedHoldMs));
+  EXPECT_EQ(line->Rts(), t.rtsAfter);
 }
 
-TEST_F(HalfDuplex, HighRaisesRtsOnceAroundABatch) {
-  OpenWith(cfcHalfHigh);
-  SendBatch(0);
-  ExpectOneTurnAroundTheBatch(*line, sent, TEscape::SetRts, TEscape::ClrRts);
-  EXPECT_FALSE(line->Rts());
-}
-
-TEST_F(HalfDuplex, LowLowersRtsOnceAroundABatch) {
-  OpenWith(cfcHalfLow);
-  SendBatch(0);
-  ExpectOneTurnAroundTheBatch(*line, sent, TEscape::ClrRts, TEscape::SetRts);
-  EXPECT_TRUE(line->Rts());
-}
+INSTANTIATE_TEST_SUITE_P(
+    FlowAndLine, HalfDuplexTurn,
+    ::testing::Values(TurnCase{cfcHalfHigh, TEscape::SetRts, TEscape::ClrRts, false, 0, 2},
+                      TurnCase{cfcHalfLow, TEscape::ClrRts, TEscape::SetRts, true, 0, 2},
+                      TurnCase{cfcHalfHigh, TEscape::SetRts, TEscape::ClrRts, false, 60, 62},
+                      TurnCase{cfcHalfLow, TEscape::ClrRts, TEscape::SetRts, true, 60, 62},
+                      TurnCase{cfcHalfHigh, TEscape::SetRts, TEscape::ClrRts, false, -1, 152}));
 
 TEST_F(HalfDuplex, EachBatchTurnsTheLineAgain) {
   OpenWith(cfcHalfHigh);

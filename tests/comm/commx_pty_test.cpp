@@ -9,7 +9,9 @@
 #include <sys/stat.h>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -35,13 +37,6 @@ class PtyComm : public ::testing::Test {
     c->SetPortNo(portNo);
     c->SetFlowCtrl(cfcNone);
     return c;
-  }
-
-  std::string Read(TCommX& c, std::int32_t n) {
-    std::string buf(static_cast<std::size_t>(n), '\0');
-    const std::int32_t got = c.Read(buf.data(), n);
-    buf.resize(got < 0 ? 0 : static_cast<std::size_t>(got));
-    return buf;
   }
 
   TCountingMainThread main;
@@ -214,25 +209,28 @@ TEST_F(PtyComm, AnOpenPortIsHeldExclusively) {
   EXPECT_THROW(second->Open(), ECommError);
   EXPECT_FALSE(second->IsOpen());
 
-  // Another program's open is refused as well: the tty is exclusive and locked.
-  int other = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  int exclusive = 0;
+  // Another program is refused too: a normal user's open by the tty (TIOCEXCL); a privileged open
+  // passes that, and then the lock refuses it.
+  const int other = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
   if (other < 0) {
-    EXPECT_EQ(errno, EBUSY);  // a normal user is turned away by the exclusive-use flag
+    EXPECT_EQ(errno, EBUSY);
   } else {
-    // Root passes the flag; the lock still holds.
     EXPECT_NE(::flock(other, LOCK_EX | LOCK_NB), 0);
-    ASSERT_EQ(::ioctl(other, TIOCGEXCL, &exclusive), 0);
+    int exclusive = 0;
+    EXPECT_EQ(::ioctl(other, TIOCGEXCL, &exclusive), 0);
     EXPECT_EQ(exclusive, 1);
     ::close(other);
   }
 
   first->Close();
-  other = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  ASSERT_GE(other, 0);
-  ASSERT_EQ(::ioctl(other, TIOCGEXCL, &exclusive), 0);
-  EXPECT_EQ(exclusive, 0);  // released, not left behind on the tty
-  ::close(other);
+  // Released, not left behind on the tty: anyone may open and lock it now.
+  const int after = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(after, 0) << std::strerror(errno);
+  int exclusive = 1;
+  EXPECT_EQ(::ioctl(after, TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 0);
+  EXPECT_EQ(::flock(after, LOCK_EX | LOCK_NB), 0);
+  ::close(after);
   second->Open();
   EXPECT_TRUE(second->IsOpen());
 }
@@ -246,7 +244,7 @@ TEST_F(PtyComm, EveryByteValuePassesUntranslatedBothWays) {
   EXPECT_EQ(pty.Receive(all.size()), all);
 
   pty.Send(all);
-  EXPECT_EQ(Read(*c, 256), all);
+  EXPECT_EQ(ReadText(*c, 256), all);
   EXPECT_TRUE(pty.Drain().empty());  // nothing echoed back
 }
 
@@ -255,12 +253,12 @@ TEST_F(PtyComm, ReadEndsAtItsTimeOutWithWhatArrived) {
   c->SetTimeOutReceive(300);
   c->Open();
   auto t0 = Clock::now();
-  EXPECT_EQ(Read(*c, 10), "");
+  EXPECT_EQ(ReadText(*c, 10), "");
   EXPECT_GE(Clock::now() - t0, 290ms);
 
   pty.Send("abc");
   t0 = Clock::now();
-  EXPECT_EQ(Read(*c, 10), "abc");
+  EXPECT_EQ(ReadText(*c, 10), "abc");
   EXPECT_GE(Clock::now() - t0, 290ms);
 }
 
@@ -272,7 +270,7 @@ TEST_F(PtyComm, ReadWaitsForAllBytesEvenWhenSomeWereWaiting) {
   ASSERT_TRUE(PumpUntil(main, [&] { return c->InQueueCount() == 2; }));
   // Runs inside the read's message pump: the rest of the reply arrives while the read waits.
   main.Post([&] { pty.Send("cde"); });
-  EXPECT_EQ(Read(*c, 5), "abcde");
+  EXPECT_EQ(ReadText(*c, 5), "abcde");
 }
 
 TEST_F(PtyComm, ReadRefusesAClosedPortAndANestedRead) {
@@ -291,7 +289,7 @@ TEST_F(PtyComm, ReadRefusesAClosedPortAndANestedRead) {
     nested = c->Read(inner, 4);
     pty.Send("cd");
   });
-  EXPECT_EQ(Read(*c, 4), "abcd");
+  EXPECT_EQ(ReadText(*c, 4), "abcd");
   EXPECT_EQ(nested, -1);
 }
 
@@ -304,7 +302,7 @@ TEST_F(PtyComm, PurgeReceiveDropsStaleBytesAndEndsAWaitingRead) {
   c->PurgeReceive();
   EXPECT_EQ(c->InQueueCount(), 0);
   pty.Send("fresh");
-  EXPECT_EQ(Read(*c, 5), "fresh");
+  EXPECT_EQ(ReadText(*c, 5), "fresh");
 
   main.Post([&] { c->PurgeReceive(); });
   const auto t0 = Clock::now();
@@ -355,7 +353,7 @@ TEST_F(PtyComm, AHungUpLineFailsReadsWithoutSpinning) {
   c->Open();
   pty.Send("ab");
   ASSERT_TRUE(PumpUntil(main, [&] { return received == 1; }));
-  EXPECT_EQ(Read(*c, 2), "ab");
+  EXPECT_EQ(ReadText(*c, 2), "ab");
 
   pty.HangUp();
   const auto t0 = Clock::now();

@@ -130,7 +130,7 @@ class TFakeDevice final : public TSerialDevice {
     return {TIoState::Done, count};
   }
 
-  TIoResult WaitWrite() override {
+  TIoResult WaitWrite(std::mutex&) override {  // makes no write call of its own
     auto lock = Use();
     line_->changed_.wait(lock, [&] { return !line_->stall_ || line_->txAbort_ != writeAbort_; });
     if (line_->txAbort_ != writeAbort_) {
@@ -146,6 +146,24 @@ class TFakeDevice final : public TSerialDevice {
     }
     Record(write_.requested);
     return {TIoState::Done, write_.requested};
+  }
+
+  bool WaitTransmitted() override {
+    auto lock = Use();
+    const std::uint64_t abort = line_->txAbort_;
+    const auto begun = TFakeClock::now();
+    const auto gone = [&] {
+      return line_->transmitTime_ >= std::chrono::milliseconds::zero() &&
+             TFakeClock::now() >= line_->lastWriteEnded_ + line_->transmitTime_;
+    };
+    for (;;) {
+      if (gone()) return true;
+      if (line_->txAbort_ != abort) return false;
+      if (line_->writeTimeout_ != 0 &&
+          TFakeClock::now() - begun >= std::chrono::milliseconds(line_->writeTimeout_))
+        return false;
+      line_->changed_.wait_for(lock, std::chrono::milliseconds(1));
+    }
   }
 
   std::uint32_t WaitEvent() override {
@@ -175,6 +193,7 @@ class TFakeDevice final : public TSerialDevice {
     write_.bytes.assign(writeData_, static_cast<std::size_t>(n));
     write_.ended = TFakeClock::now();
     line_->written_ += write_.bytes;
+    line_->lastWriteEnded_ = write_.ended;
     line_->writes_.push_back(write_);
     line_->changed_.notify_all();
   }
@@ -262,6 +281,10 @@ void TFakeLine::ShortNextWrite(std::int32_t bytes, std::int32_t errors) {
   std::lock_guard lock(lock_);
   shortWrite_ = bytes;
   shortWriteErrors_ = errors;
+}
+void TFakeLine::TransmitTakes(std::chrono::milliseconds span) {
+  std::lock_guard lock(lock_);
+  transmitTime_ = span;
 }
 void TFakeLine::StallWrites(bool on) {
   std::lock_guard lock(lock_);

@@ -73,6 +73,9 @@ class TFakeLine {
   void ShortNextWrite(std::int32_t bytes, std::int32_t errors);
   // While stalled, writes stay pending (until released, or aborted by a transmit purge).
   void StallWrites(bool on);
+  // How long written bytes take to leave the line after the write completed (default 0); a
+  // negative span: they never leave (a line held off by flow control).
+  void TransmitTakes(std::chrono::milliseconds span);
 
   // A factory that opens this line for every port number (unless failing); keeps the line alive.
   static TSerialDeviceFactory Factory(const std::shared_ptr<TFakeLine>& line);
@@ -112,6 +115,8 @@ class TFakeLine {
   std::int32_t shortWrite_ = -1;
   std::int32_t shortWriteErrors_ = 0;
   bool stall_ = false;
+  std::chrono::milliseconds transmitTime_{0};
+  TFakeClock::time_point lastWriteEnded_{};
 };
 
 }  // namespace kx71::testing
