@@ -81,7 +81,7 @@ TEST_P(ProgramSignalTest, EndsLikeTheExitButtonAndReleasesThePort) {
   ExpectEndedAndPortReleased();
   const auto status = program_->WaitExit();
   ASSERT_TRUE(status.has_value());
-  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << program_->Stderr();
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ProgramSignalTest,
