@@ -2,6 +2,7 @@
 #include "ui/qt/application.h"
 #include "ui/qt/close_at_exit.h"
 #include "ui/qt/close_on_signals.h"
+#include "ui/qt/close_on_window_loss.h"
 #include "ui/qt/main_form.h"
 
 int main(int argc, char** argv) {
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
   {
     kx71::TQtMainForm form;
     kx71::TCloseOnSignals closeOnSignals(form);
+    kx71::TCloseOnWindowLoss closeOnWindowLoss(form);
     // A lost display ends the process from inside the loop: the port is closed on the way out.
     kx71::TCloseAtExit closeAtExit([&form] { form.Logic().CommX1.Close(); });
     form.show();

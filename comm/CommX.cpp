@@ -1,6 +1,8 @@
 #include "comm/CommX.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <new>
 #include <system_error>
@@ -12,6 +14,35 @@
 #include "comm/comm_workers.h"
 
 namespace kx71 {
+
+TOpenFailure& LastOpenFailure() {
+  thread_local TOpenFailure failure;
+  return failure;
+}
+
+std::string OpenFailureReason(int error) {
+  switch (error) {
+    case 0:
+      return "cannot be opened";
+    case EACCES:
+    case EPERM:
+      return "permission denied - is your user in group dialout?";
+    case EBUSY:
+    case EWOULDBLOCK:
+      return "port in use by another program";
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+      return "no such device";
+    case ENOTTY:
+      return "not a serial terminal";
+    default: {
+      std::string text = std::generic_category().message(error);
+      if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+      return text;
+    }
+  }
+}
 
 namespace {
 
@@ -89,12 +120,16 @@ void TCustomCommX::Pause(std::int32_t ms) {
 void TCustomCommX::Open() {
   if (IsOpen()) throw ECommError(kMsgAlreadyOpen);
   std::unique_ptr<TSerialDevice> device;
+  LastOpenFailure() = {};
   try {
     device = env_.openDevice(portNo_);
   } catch (const std::exception&) {
     device = nullptr;
   }
-  if (!device) throw ECommError(kMsgCannotOpen);
+  if (!device) {
+    const TOpenFailure failure = LastOpenFailure();
+    throw ECommError(kMsgCannotOpen, failure.device, OpenFailureReason(failure.error));
+  }
   device_ = std::move(device);
   ++session_;
   {

@@ -21,7 +21,17 @@ enum TCommFlowCtrls { cfcRtsCts, cfcDtrDsr, cfcXonXoff, cfcHalfHigh, cfcHalfLow,
 // Raised for port failures, with a Japanese message.
 class ECommError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit ECommError(const char* message) : std::runtime_error(message) {}
+  explicit ECommError(const std::string& message) : std::runtime_error(message) {}
+  // A failure to take a port: the fixed message, the device tried and the system's reason.
+  ECommError(const std::string& message, std::string device, std::string reason)
+      : std::runtime_error(message), device_(std::move(device)), reason_(std::move(reason)) {}
+
+  const std::string& Device() const { return device_; }  // empty when no device was tried
+  const std::string& Reason() const { return reason_; }  // "permission denied ...", or empty
+
+ private:
+  std::string device_, reason_;
 };
 
 class TCustomCommX;

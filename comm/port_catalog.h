@@ -15,6 +15,9 @@ struct TPortRoots {
   std::filesystem::path sysClassTty{"/sys/class/tty"};
   std::filesystem::path dev{"/dev"};
   std::optional<std::filesystem::path> deviceMap;  // a directory of COM<n> links, or none
+  // The kernel's table of terminal drivers, which tells serial lines and pseudo-terminals apart
+  // from consoles, /dev/tty, /dev/ptmx and devices that are no terminal at all.
+  std::filesystem::path ttyDrivers{"/proc/tty/drivers"};
 
   // The machine's roots, with the device map taken from KX71_DEVICEMAP when it is set and not empty.
   static TPortRoots FromEnvironment();
@@ -30,8 +33,9 @@ class TPortCatalog {
   explicit TPortCatalog(TPortRoots roots) : roots_(std::move(roots)) {}
 
   // Device-map entries in name order, then family devices in number order; a number that the
-  // device map provides is not listed again for a family device. Nothing when neither the device
-  // map nor sysfs can be read.
+  // device map provides is not listed again for a family device. Of device-map entries that share
+  // a number only the first in name order is listed, unless all of them lead to one device.
+  // Nothing when neither the device map nor sysfs can be read.
   std::optional<std::vector<TPortEntry>> List() const;
 
   // The device that COM<portNo> opens: the first device-map entry (in name order) whose number is
@@ -42,13 +46,19 @@ class TPortCatalog {
   // it, is not a placeholder without a UART (sysfs `type` 0) and has a node under the /dev root.
   bool IsRealDevice(const std::string& ttyName) const;
 
+  // Whether `path` leads to a serial line or pseudo-terminal device by the kernel's table of
+  // terminal drivers; looks without opening.
+  bool IsSerialTerminal(const std::filesystem::path& path) const;
+
  private:
   struct MapLink {
     std::string name;
     std::filesystem::path path;
+    unsigned long long device;  // the terminal's device number
   };
-  // Entries of the device map named COM..., whose target exists, in name order; nothing when
-  // there is no readable device map.
+  // Entries of the device map named COM... (with a number that can open, or no number at all) that
+  // are symbolic links to a serial or pseudo-terminal device, in name order; nothing when there is
+  // no readable device map.
   std::optional<std::vector<MapLink>> DeviceMapLinks() const;
 
   TPortRoots roots_;

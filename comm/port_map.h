@@ -11,4 +11,8 @@ namespace kx71 {
 // The device file that port COM<portNo> stands for, or nothing when there is none.
 std::optional<std::string> ResolvePortDevice(std::int32_t portNo);
 
+// Whether `device` is a serial line or a pseudo-terminal (not a console, /dev/tty, /dev/ptmx or
+// anything that is no terminal); decided without opening it.
+bool IsSerialTerminalDevice(const std::string& device);
+
 }  // namespace kx71

@@ -10,6 +10,10 @@ std::optional<std::string> ResolvePortDevice(std::int32_t portNo) {
   return TPortCatalog(TPortRoots::FromEnvironment()).Resolve(portNo);
 }
 
+bool IsSerialTerminalDevice(const std::string& device) {
+  return TPortCatalog(TPortRoots::FromEnvironment()).IsSerialTerminal(device);
+}
+
 std::optional<std::vector<std::string>> ListPortNames() {
   const auto ports = TPortCatalog(TPortRoots::FromEnvironment()).List();
   if (!ports) return std::nullopt;

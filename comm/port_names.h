@@ -17,6 +17,12 @@
 
 namespace kx71 {
 
+// Port numbers that can open: 1 up to eight digits (the device name's length allows no more).
+inline constexpr std::int32_t kMaxPortNo = 99999999;
+inline constexpr bool IsOpenablePortNo(std::int32_t portNo) {
+  return portNo > 0 && portNo <= kMaxPortNo;
+}
+
 // The COM number of a built-in family device ("ttyUSB2" -> 103), or nothing for any other name.
 std::optional<std::int32_t> FamilyPortNumber(std::string_view ttyName);
 

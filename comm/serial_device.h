@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "comm/comm_dcb.h"
 
@@ -97,7 +98,18 @@ class TSerialDevice {
   virtual void WakeEventWait() = 0;
 };
 
-// Opens COM<portNo> exclusively, or returns nothing when it cannot be opened.
+// Why the last open on this thread returned nothing: the device it tried (empty when the number has
+// none) and the system's error number (0 when unknown). Factories set it; the component reads it.
+struct TOpenFailure {
+  std::string device;
+  int error = 0;
+};
+TOpenFailure& LastOpenFailure();
+
+// The words a user is shown for an error number of a failed open ("permission denied - ...").
+std::string OpenFailureReason(int error);
+
+// Opens COM<portNo> exclusively, or returns nothing (with LastOpenFailure) when it cannot be opened.
 using TSerialDeviceFactory = std::function<std::unique_ptr<TSerialDevice>(std::int32_t portNo)>;
 
 // This platform's devices.

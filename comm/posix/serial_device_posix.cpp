@@ -11,6 +11,7 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,8 +21,10 @@
 #include <climits>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 
 #include "comm/port_map.h"
+#include "comm/port_names.h"
 #include "comm/serial_device.h"
 
 namespace kx71 {
@@ -29,7 +32,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr std::int32_t kMaxPortNo = 99999999;  // eight digits
 // With IGNBRK a break queues nothing, so nothing wakes a wait for input: the driver's counters are
 // looked at this often instead (only on devices that keep them).
 constexpr int kCounterPollMs = 20;
@@ -123,18 +125,33 @@ class TPosixSerialDevice final : public TSerialDevice {
 
   ~TPosixSerialDevice() override {
     if (fd_ >= 0) {
-      if (exclusive_) ::ioctl(fd_, TIOCNXCL);  // exclusivity belongs to the tty, not to this descriptor
+      // The line's settings and its exclusive-use flag belong to the tty, not to this descriptor:
+      // both would outlive the close. Only a flag this component set is cleared.
+      if (savedLine_) IoctlRetry(fd_, TCSETS2, &*savedLine_);
+      if (exclusive_) ::ioctl(fd_, TIOCNXCL);
       ::close(fd_);
     }
     for (int fd : {epoll_, rxWake_, txWake_})
       if (fd >= 0) ::close(fd);
   }
 
+  // False with the reason in errno.
   bool Setup() {
-    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) return false;
-    exclusive_ = ::ioctl(fd_, TIOCEXCL) == 0;
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+      if (errno == EWOULDBLOCK) errno = EBUSY;
+      return false;
+    }
+    // A program that holds the tty with the exclusive-use flag alone (no flock) holds it too; root
+    // would get past the flag, and clearing it on close would take it from that program.
+    int held = 0;
+    if (::ioctl(fd_, TIOCGEXCL, &held) == 0 && held != 0) {
+      errno = EBUSY;
+      return false;
+    }
     termios2 t{};
     if (IoctlRetry(fd_, TCGETS2, &t) != 0) return false;
+    savedLine_ = t;  // put back on close
+    exclusive_ = ::ioctl(fd_, TIOCEXCL) == 0;
     // Raw line: no byte is translated, swallowed or echoed; breaks do not insert NULs; parity errors
     // are counted by the driver while the byte passes through.
     t.c_iflag = IGNBRK;
@@ -446,7 +463,8 @@ class TPosixSerialDevice final : public TSerialDevice {
   }
 
   int fd_ = -1;
-  bool exclusive_ = false;
+  bool exclusive_ = false;             // this component set the exclusive-use flag
+  std::optional<termios2> savedLine_;  // the line as it was before Open
   int epoll_ = -1;
   int rxWake_ = -1;
   int txWake_ = -1;
@@ -482,13 +500,40 @@ class TPosixSerialDevice final : public TSerialDevice {
 }  // namespace
 
 std::unique_ptr<TSerialDevice> OpenSerialDevice(std::int32_t portNo) {
-  if (portNo <= 0 || portNo > kMaxPortNo) return nullptr;
+  TOpenFailure& failure = LastOpenFailure();
+  failure = {"", ENODEV};
+  if (!IsOpenablePortNo(portNo)) return nullptr;
   const std::optional<std::string> path = ResolvePortDevice(portNo);
   if (!path) return nullptr;
+  failure.device = *path;
+  // Opening a device can act on it (a FIFO blocks, /dev/ptmx makes a terminal): open nothing that
+  // is not a serial terminal, and make sure the opened file is still the one that was checked.
+  struct stat checked {};
+  if (::stat(path->c_str(), &checked) != 0) {
+    failure.error = errno;
+    return nullptr;
+  }
+  if (!IsSerialTerminalDevice(*path)) {
+    failure.error = ENOTTY;
+    return nullptr;
+  }
   const int fd = ::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    failure.error = errno;
+    return nullptr;
+  }
+  struct stat opened {};
+  if (::fstat(fd, &opened) != 0 || !S_ISCHR(opened.st_mode) || opened.st_rdev != checked.st_rdev) {
+    ::close(fd);
+    failure.error = ENOTTY;
+    return nullptr;
+  }
   auto device = std::make_unique<TPosixSerialDevice>(fd);
-  if (!device->Setup()) return nullptr;
+  if (!device->Setup()) {
+    failure.error = errno;
+    return nullptr;
+  }
+  failure = {};
   return device;
 }
 

@@ -6,7 +6,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -83,21 +85,121 @@ TEST_F(PtyComm, CloseReallySleepsItsPausesByDefault) {
   EXPECT_GE(Clock::now() - t0, 300ms);
 }
 
-TEST_F(PtyComm, OpenFailsForPortsThatCannotBeOpened) {
-  const std::filesystem::path plain = map.Dir() / "plain-file";
-  std::ofstream(plain) << "not a tty";
-  std::filesystem::create_symlink(plain, map.Dir() / "COM9");
-  for (std::int32_t portNo : {0, -1, 123456789, 8, 9}) {
-    auto c = Make(portNo);
-    try {
-      c->Open();
-      ADD_FAILURE() << "port " << portNo << " opened";
-    } catch (const ECommError& e) {
-      EXPECT_STREQ(e.what(), kMsgCannotOpen) << portNo;
+// Ports that cannot be taken, each with the reason kept beside the fixed message.
+struct Refusal {
+  const char* what;
+  std::int32_t portNo;
+  const char* reason;
+  // Prepares the refusal (another program holding the port, ...); returns a descriptor to keep
+  // open meanwhile, or -1.
+  int (*hold)(TPtyDeviceMap& map, TPtyPort& pty);
+};
+
+int Nothing(TPtyDeviceMap&, TPtyPort&) {
+  return -1;
+}
+
+const Refusal kRefusals[] = {
+    {"number 0", 0, "no such device", Nothing},
+    {"negative number", -1, "no such device", Nothing},
+    {"nine digits", 123456789, "no such device", Nothing},
+    {"nothing mapped", 8, "no such device", Nothing},
+    {"link to a plain file", 9, "no such device",
+     [](TPtyDeviceMap& map, TPtyPort&) {
+       std::ofstream(map.Dir() / "plain-file") << "not a tty";
+       std::filesystem::create_symlink(map.Dir() / "plain-file", map.Dir() / "COM9");
+       return -1;
+     }},
+    {"held with a lock by another program", 7, "port in use by another program",
+     [](TPtyDeviceMap&, TPtyPort& pty) {
+       const int fd = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+       EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+       return fd;
+     }},
+    {"held with the exclusive-use flag alone", 7, "port in use by another program",
+     [](TPtyDeviceMap&, TPtyPort& pty) {
+       const int fd = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+       EXPECT_EQ(::ioctl(fd, TIOCEXCL), 0);
+       return fd;
+     }},
+    {"no permission", 7, "permission denied - is your user in group dialout?",
+     [](TPtyDeviceMap&, TPtyPort& pty) {
+       if (::geteuid() == 0) return -2;  // root passes file permissions
+       EXPECT_EQ(::chmod(pty.SlavePath().c_str(), 0), 0);
+       return -1;
+     }},
+};
+
+void PrintTo(const Refusal& r, std::ostream* os) {
+  *os << r.what;
+}
+
+class PtyCommRefusal : public PtyComm, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(PtyCommRefusal, OpenFailsWithTheFixedMessageAndTheReason) {
+  const Refusal& r = GetParam();
+  const int holder = r.hold(map, pty);
+  if (holder == -2) GTEST_SKIP() << "needs a user without root's rights";
+  auto c = Make(r.portNo);
+  try {
+    c->Open();
+    ADD_FAILURE() << "opened";
+  } catch (const ECommError& e) {
+    EXPECT_STREQ(e.what(), kMsgCannotOpen);
+    EXPECT_EQ(e.Reason(), r.reason);
+    if (r.portNo == 7) {
+      EXPECT_EQ(e.Device(), (map.Dir() / "COM7").string());
     }
-    EXPECT_FALSE(c->IsOpen());
-    EXPECT_EQ(c->Handle(), INVALID_HANDLE_VALUE_U32);
   }
+  EXPECT_FALSE(c->IsOpen());
+  EXPECT_EQ(c->Handle(), INVALID_HANDLE_VALUE_U32);
+  if (holder >= 0) {
+    // The other program's hold is left as it was.
+    int exclusive = 0;
+    ASSERT_EQ(::ioctl(holder, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, std::string(r.what).find("flag") != std::string::npos ? 1 : 0);
+    ::close(holder);
+  }
+  ::chmod(pty.SlavePath().c_str(), 0620);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ports, PtyCommRefusal, ::testing::ValuesIn(kRefusals), [](const auto& info) {
+  std::string name;
+  for (const char ch : std::string(info.param.what))
+    name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+  return name;
+});
+
+TEST_F(PtyComm, CloseRestoresTheLineSettingsItFound) {
+  // The line as a terminal program leaves it: cooked, echoing, another speed.
+  const int line = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(line, 0);
+  termios before{};
+  ASSERT_EQ(::tcgetattr(line, &before), 0);
+  before.c_iflag |= ICRNL | IXON;
+  before.c_oflag |= OPOST | ONLCR;
+  before.c_lflag |= ICANON | ECHO | ISIG;
+  before.c_cc[VMIN] = 1;
+  ::cfsetspeed(&before, B19200);
+  ASSERT_EQ(::tcsetattr(line, TCSANOW, &before), 0);
+  ASSERT_EQ(::tcgetattr(line, &before), 0);
+
+  auto c = Make();
+  c->Open();
+  termios during{};
+  ASSERT_EQ(::tcgetattr(line, &during), 0);
+  EXPECT_EQ(during.c_lflag & (ICANON | ECHO), 0u);  // raw while the component has it
+  c->Close();
+  termios after{};
+  ASSERT_EQ(::tcgetattr(line, &after), 0);
+  EXPECT_EQ(after.c_iflag, before.c_iflag);
+  EXPECT_EQ(after.c_oflag, before.c_oflag);
+  EXPECT_EQ(after.c_cflag, before.c_cflag);
+  EXPECT_EQ(after.c_lflag, before.c_lflag);
+  EXPECT_EQ(::cfgetospeed(&after), ::cfgetospeed(&before));
+  EXPECT_EQ(after.c_cc[VMIN], before.c_cc[VMIN]);
+  EXPECT_EQ(after.c_cc[VTIME], before.c_cc[VTIME]);
+  ::close(line);
 }
 
 TEST_F(PtyComm, AnOpenPortIsHeldExclusively) {

@@ -4,13 +4,21 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/inotify.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <functional>
 #include <random>
 
 #include "comm/port_discovery.h"
 #include "comm/port_map.h"
+#include "comm/port_names.h"
 #include "plain_comm_list.h"
 #include "temp_tree.h"
 
@@ -112,7 +120,7 @@ TEST(PortCatalogSysfs, ResolvesTheSameDevicesItLists) {
 
 TEST(PortCatalogDeviceMap, ListsLinksToExistingDevicesByTheirOwnNames) {
   test::TempTree t;
-  const fs::path dev = t.File("pts/3");
+  const fs::path dev = t.Terminal();
   t.Link("map/com7", dev);
   t.Link("map/COM2", dev);
   t.Link("map/COMX", dev);           // listed: the sort judges the name
@@ -135,24 +143,99 @@ TEST(PortCatalogDeviceMap, ListsLinksToExistingDevicesByTheirOwnNames) {
   EXPECT_EQ(catalog.Resolve(3), std::nullopt);
 }
 
+// Things in the device map that are no serial terminal, or carry a number that can never open.
+struct Stray {
+  const char* what;
+  const char* name;
+  std::function<void(test::TempTree&, const fs::path& at)> make;
+};
+
+void LinkTo(const fs::path& at, const fs::path& target) {
+  fs::create_symlink(target, at);
+}
+
+const Stray kStrays[] = {
+    {"regular file", "compile.log", [](test::TempTree&, const fs::path& at) { std::ofstream(at) << "log"; }},
+    {"plain file, not a link", "COM5", [](test::TempTree&, const fs::path& at) { std::ofstream(at) << ""; }},
+    {"link to a regular file", "COM5",
+     [](test::TempTree& t, const fs::path& at) { LinkTo(at, t.File("f")); }},
+    {"FIFO", "COM5", [](test::TempTree&, const fs::path& at) { ASSERT_EQ(mkfifo(at.c_str(), 0600), 0); }},
+    {"link to a FIFO", "COM5",
+     [](test::TempTree& t, const fs::path& at) {
+       ASSERT_EQ(mkfifo((t / "fifo").c_str(), 0600), 0);
+       LinkTo(at, t / "fifo");
+     }},
+    {"socket", "COM5",
+     [](test::TempTree&, const fs::path& at) {
+       const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+       sockaddr_un addr{};
+       addr.sun_family = AF_UNIX;
+       std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", at.c_str());
+       ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+       close(fd);
+     }},
+    {"/dev/null", "COM5", [](test::TempTree&, const fs::path& at) { LinkTo(at, "/dev/null"); }},
+    {"/dev/zero", "COM5", [](test::TempTree&, const fs::path& at) { LinkTo(at, "/dev/zero"); }},
+    {"/dev/ptmx", "COM5", [](test::TempTree&, const fs::path& at) { LinkTo(at, "/dev/ptmx"); }},
+    {"/dev/tty", "COM5", [](test::TempTree&, const fs::path& at) { LinkTo(at, "/dev/tty"); }},
+    {"number 0", "COM0", [](test::TempTree& t, const fs::path& at) { LinkTo(at, t.Terminal()); }},
+    {"negative number", "COM-4", [](test::TempTree& t, const fs::path& at) { LinkTo(at, t.Terminal()); }},
+    {"nine digits", "COM100000000", [](test::TempTree& t, const fs::path& at) { LinkTo(at, t.Terminal()); }},
+};
+
+void PrintTo(const Stray& stray, std::ostream* os) {
+  *os << stray.what;
+}
+
+class PortCatalogStray : public ::testing::TestWithParam<Stray> {};
+
+TEST_P(PortCatalogStray, IsNoPortAndLeavesTheRealOnesListed) {
+  test::TempTree t;
+  t.Dir("map");
+  t.Link("map/COM3", t.Terminal());
+  GetParam().make(t, t / "map" / GetParam().name);
+  const TPortCatalog catalog({t / "nosys", t / "nodev", t / "map"});
+  EXPECT_EQ(Names(catalog.List()), (Items{"COM3"}));
+  if (const auto n = DeviceMapPortNumber(GetParam().name)) {
+    EXPECT_EQ(catalog.Resolve(*n), std::nullopt);
+  }
+  EXPECT_EQ(catalog.Resolve(3), (t / "map/COM3").string());
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, PortCatalogStray, ::testing::ValuesIn(kStrays), [](const auto& info) {
+  std::string name;
+  for (const char c : std::string(info.param.what))
+    name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+  return name;
+});
+
 TEST(PortCatalogDeviceMap, ResolvesOnlyNamesWhoseTextIsThatNumber) {
   test::TempTree t;
-  const fs::path a = t.File("devs/a"), b = t.File("devs/b"), c = t.File("devs/c");
+  const fs::path a = t.Terminal(), b = t.Terminal(), c = t.Terminal();
   t.Link("map/COM4X", a);
   t.Link("map/COM0x10", b);
   t.Link("map/COM1", a);
-  t.Link("map/com1", b);  // same number: both listed, the first in name order opens
+  t.Link("map/com1", b);  // same number, other devices: only the first in name order, which opens
   t.Link("map/COM01", c);
+  t.Link("map/COM16", b);  // same number and device as COM0x10: both listed
   const TPortCatalog catalog({t / "nosys", t / "nodev", t / "map"});
   EXPECT_EQ(catalog.Resolve(4), std::nullopt);
   EXPECT_EQ(catalog.Resolve(16), (t / "map/COM0x10").string());
   EXPECT_EQ(catalog.Resolve(1), (t / "map/COM01").string());
-  EXPECT_EQ(Names(catalog.List()), (Items{"COM01", "COM0x10", "COM1", "COM4X", "com1"}));
+  EXPECT_EQ(Names(catalog.List()), (Items{"COM01", "COM0x10", "COM16", "COM4X"}));
+  // Each listed entry opens the device it was listed for.
+  const auto listed = catalog.List();
+  ASSERT_TRUE(listed);
+  for (const TPortEntry& p : *listed) {
+    if (const auto n = DeviceMapPortNumber(p.name)) {
+      EXPECT_EQ(fs::canonical(*catalog.Resolve(*n)), fs::canonical(p.device)) << p.name;
+    }
+  }
 }
 
 TEST(PortCatalogDeviceMap, DeviceMapWinsOverFamilyDevicesOfTheSameNumber) {
   FakeMachine m;
-  const fs::path pty = m.tree.File("pts/0");
+  const fs::path pty = m.tree.Terminal();
   m.tree.Link("map/COM1", pty);
   m.tree.Link("map/com101", pty);
   m.tree.Link("map/COM2", pty);                  // ttyS1 is a placeholder anyway
@@ -181,7 +264,7 @@ TEST(PortCatalogDeviceMap, MissingOrUnreadableSourcesAreSkipped) {
 
 TEST(PortCatalogDeviceMap, ThousandsOfEntriesListInOrder) {
   test::TempTree t;
-  const fs::path dev = t.File("pts/0");
+  const fs::path dev = t.Terminal();
   std::vector<int> numbers(3000);
   for (int i = 0; i < 3000; ++i) numbers[i] = i + 1;
   std::shuffle(numbers.begin(), numbers.end(), std::mt19937(71));
@@ -204,12 +287,12 @@ TEST(PortCatalogDeviceMap, ThousandsOfEntriesListInOrder) {
 // Listing and resolving only look at names, links and sysfs attributes: no device file is opened.
 TEST(PortCatalogDeviceMap, NothingOpensADevice) {
   FakeMachine m;
-  m.tree.File("pts/0");
-  m.tree.Link("map/COM7", m.tree / "pts/0");
+  const fs::path pty = m.tree.Terminal();
+  m.tree.Link("map/COM7", pty);
   const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   ASSERT_GE(fd, 0);
   ASSERT_GE(inotify_add_watch(fd, (m.tree / "dev").c_str(), IN_OPEN), 0);
-  ASSERT_GE(inotify_add_watch(fd, (m.tree / "pts").c_str(), IN_OPEN), 0);
+  ASSERT_GE(inotify_add_watch(fd, pty.c_str(), IN_OPEN), 0);
 
   const TPortCatalog catalog(m.Roots(m.tree / "map"));
   EXPECT_EQ(Names(catalog.List()).size(), 6u);
@@ -228,8 +311,8 @@ TEST(PortCatalogDeviceMap, NothingOpensADevice) {
 // The machine-wide entry points read the device map named by KX71_DEVICEMAP at each call.
 TEST(PortMapEnvironment, DeviceMapVariableFeedsListingAndOpening) {
   test::TempTree t;
-  t.Link("map/COM31007", t.File("pts/5"));
-  t.Link("map/com31008", t.File("pts/6"));
+  t.Link("map/COM31007", t.Terminal());
+  t.Link("map/com31008", t.Terminal());
   const char* saved = std::getenv("KX71_DEVICEMAP");
   const std::string savedText = saved ? saved : "";
 

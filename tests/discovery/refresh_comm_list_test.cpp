@@ -23,8 +23,8 @@ class RefreshCommListTest : public ::testing::Test {
     tree_.Dir("dev");
   }
 
-  // A device-map link named `name` to a fresh stand-in device.
-  void AddPort(const std::string& name) { tree_.Link("map/" + name, tree_.File("devs/" + name)); }
+  // A device-map link named `name` to a terminal of its own.
+  void AddPort(const std::string& name) { tree_.Link("map/" + name, tree_.Terminal()); }
   void RemovePort(const std::string& name) { std::filesystem::remove(tree_ / ("map/" + name)); }
 
   void Refresh() {
@@ -113,21 +113,23 @@ TEST_F(RefreshCommListTest, SingleBadNameIsListedWithoutComparison) {
   EXPECT_EQ(list_.selected, 1);
 }
 
-TEST_F(RefreshCommListTest, EqualNumbersAreAllListedAndIntegerTextRuleApplies) {
+TEST_F(RefreshCommListTest, EqualNumbersListOnlyTheEntryThatOpensAndIntegerTextRuleApplies) {
   AddPort("COM1");
   AddPort("com1");
-  AddPort("COM01");
+  AddPort("COM01");    // first of the three in name order: the one number 1 opens
   AddPort("COM$2");    // hexadecimal 2
   AddPort("COM 3");    // leading space skipped
   AddPort("COM0x10");  // 16
   AddPort("COM9");
+  const auto nine = std::filesystem::read_symlink(tree_ / "map/COM9");
+  tree_.Link("map/com9", nine);  // the same device under two names: both open it, both listed
   Refresh();
-  ASSERT_EQ(list_.items.size(), 8u);
-  EXPECT_EQ(list_.items[0], "OFF");
-  const Items ones{"COM1", "com1", "COM01"};
+  ASSERT_EQ(list_.items.size(), 7u);
+  EXPECT_EQ(Items(list_.items.begin(), list_.items.begin() + 4), (Items{"OFF", "COM01", "COM$2", "COM 3"}));
+  const Items nines{"COM9", "com9"};
   EXPECT_TRUE(
-      std::is_permutation(list_.items.begin() + 1, list_.items.begin() + 4, ones.begin(), ones.end()));
-  EXPECT_EQ(Items(list_.items.begin() + 4, list_.items.end()), (Items{"COM$2", "COM 3", "COM9", "COM0x10"}));
+      std::is_permutation(list_.items.begin() + 4, list_.items.begin() + 6, nines.begin(), nines.end()));
+  EXPECT_EQ(list_.items[6], "COM0x10");
 }
 
 TEST(RefreshCommListSource, FailingSourceStillEndsWithOffSelectedThenRaises) {

@@ -6,7 +6,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "support/pty_port.h"
 
 namespace kx71::test {
 
@@ -37,6 +41,12 @@ class TempTree {
     std::ofstream(root_ / rel) << text;
     return root_ / rel;
   }
+  // A real terminal (a pseudo-terminal's slave, held open while the tree lives) for links to point at.
+  std::filesystem::path Terminal() {
+    terminals_.push_back(std::make_unique<testing::TPtyPort>(static_cast<std::int32_t>(terminals_.size() + 1),
+                                                             Dir("terminals")));
+    return terminals_.back()->SlavePath();
+  }
   std::filesystem::path Link(const std::string& rel, const std::filesystem::path& target) const {
     std::filesystem::create_directories((root_ / rel).parent_path());
     std::filesystem::create_symlink(target, root_ / rel);
@@ -45,6 +55,7 @@ class TempTree {
 
  private:
   std::filesystem::path root_;
+  std::vector<std::unique_ptr<testing::TPtyPort>> terminals_;
 };
 
 }  // namespace kx71::test

@@ -89,9 +89,9 @@ TEST_F(E2ETest, OpenPortGoneFromTheListIsClosed) {
 }
 
 TEST_F(E2ETest, PortNameThatIsNotANumberIsReportedAndTheProgramGoesOn) {
-  StartUnit(55);
-  const auto odd = map.Dir() / "COMX";
-  std::filesystem::create_symlink("/dev/null", odd);
+  TSimProcess& unit = StartUnit(55);
+  const auto odd = map.Dir() / "COMX";  // a real terminal, under a name without a number
+  std::filesystem::create_symlink(std::filesystem::canonical(unit.LinkPath()), odd);
   const test::SeenBox box = test::CatchMessageBox([&] { QTest::mouseClick(form->CommBox, Qt::LeftButton); });
   EXPECT_TRUE(box.shown);
   EXPECT_EQ(box.icon, QMessageBox::Critical);

@@ -25,7 +25,7 @@ const char* UserName(TRunAs as) {
 class ProgramTest : public ::testing::Test {
  protected:
   // Starts the unit and the program as `as`; false when either did not come up.
-  bool Start(TRunAs as) {
+  bool Start(TRunAs as, bool share = true) {
     if (as == TRunAs::Unprivileged && !CanRunUnprivileged()) {
       skipped_ = true;
       return false;
@@ -33,7 +33,7 @@ class ProgramTest : public ::testing::Test {
     unit_ = std::make_unique<TSimProcess>(map_.Dir().string(), kPort);
     if (!unit_->Ready()) return false;
     ShareWithUnprivileged(map_.Dir().string(), as);
-    ShareWithUnprivileged(unit_->LinkPath(), as);
+    if (share) ShareWithUnprivileged(unit_->LinkPath(), as);
     program_ = std::make_unique<TProgramRun>(as, map_.Dir().string());
     return program_->Ready();
   }
@@ -81,7 +81,7 @@ TEST_P(ProgramSignalTest, EndsLikeTheExitButtonAndReleasesThePort) {
   ExpectEndedAndPortReleased();
   const auto status = program_->WaitExit();
   ASSERT_TRUE(status.has_value());
-  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << program_->Stderr();
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ProgramSignalTest,
@@ -101,6 +101,13 @@ TEST_P(ProgramWindowTest, LostDisplayReleasesThePort) {
   ExpectEndedAndPortReleased();
 }
 
+TEST_P(ProgramWindowTest, DestroyedWindowEndsTheProgramAndReleasesThePort) {
+  START_OR_SKIP(GetParam());
+  ASSERT_TRUE(OpenUnitPort()) << program_->Stderr();
+  ASSERT_TRUE(program_->DestroyWindow());
+  ExpectEndedAndPortReleased();
+}
+
 TEST_P(ProgramWindowTest, ResizeFromOutsideIsUndone) {
   START_OR_SKIP(GetParam());
   ASSERT_TRUE(WaitUntil([&] { return program_->WindowSize() == "310x416"; }));
@@ -109,6 +116,20 @@ TEST_P(ProgramWindowTest, ResizeFromOutsideIsUndone) {
   // Only the width or only the height, too.
   ASSERT_TRUE(program_->Xdo("windowsize " + program_->Window() + " 310 700"));
   EXPECT_TRUE(WaitUntil([&] { return program_->WindowSize() == "310x416"; })) << program_->WindowSize();
+}
+
+// A port the user may not open: the information line keeps its fixed text, standard error says why.
+TEST_F(ProgramTest, PortWithoutPermissionIsExplainedOnStandardError) {
+  if (!Start(TRunAs::Unprivileged, false)) {
+    if (skipped_) GTEST_SKIP() << "needs root to run as a user without access to the port";
+    FAIL() << "the program did not show its window: " << Diagnosis();
+  }
+  ASSERT_TRUE(program_->ChooseLastPort());
+  const std::string line = "COM" + std::to_string(kPort) + " (" + unit_->LinkPath() +
+                           "): permission denied - is your user in group dialout?\n";
+  EXPECT_TRUE(WaitUntil([&] { return program_->Stderr().find(line) != std::string::npos; }))
+      << program_->Stderr();
+  EXPECT_EQ(ExclusiveFlag(unit_->LinkPath()), false);
 }
 
 INSTANTIATE_TEST_SUITE_P(Users, ProgramWindowTest, ::testing::Values(TRunAs::ThisUser, TRunAs::Unprivileged),

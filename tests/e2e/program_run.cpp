@@ -106,9 +106,9 @@ TProgramRun::TProgramRun(TRunAs as, const std::string& deviceMap) {
   // Everything the child needs is made before fork: it runs only async-signal-safe calls.
   std::vector<std::string> env = {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb", "KX71_DEVICEMAP=" + deviceMap,
                                   "PATH=/usr/bin:/bin",  "HOME=/tmp",           "LANG=C.UTF-8"};
-  // A sanitized build's program reads its suppressions from these, as the test does.
+  // Sanitizer settings (suppressions) reach the program as they reach the tests.
   for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS"}) {
-    if (const char* value = getenv(name)) env.push_back(std::string(name) + "=" + value);
+    if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
   }
   std::vector<char*> envp;
   for (std::string& e : env) envp.push_back(e.data());

@@ -9,8 +9,10 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -235,18 +237,43 @@ class Soak {
 }  // namespace
 }  // namespace kx71
 
+namespace {
+
+// A whole decimal argument within [low, high]; nothing for anything else ("", "12x", "-").
+std::optional<long long> Number(const char* text, long long low, long long high) {
+  if (text == nullptr || *text == '\0') return std::nullopt;
+  char* end = nullptr;
+  errno = 0;
+  const long long value = std::strtoll(text, &end, 10);
+  if (errno != 0 || *end != '\0' || value < low || value > high) return std::nullopt;
+  return value;
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: kx71-soak [--exchanges N] [--seed S]\n");
+  return 2;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   int exchanges = 2000;
   unsigned seed = std::random_device{}();
-  for (int i = 1; i + 1 < argc; i += 2) {
+  // Every argument is an option followed by its value; anything else, a lone option included, is
+  // a mistake to report rather than a run to start.
+  for (int i = 1; i < argc; i += 2) {
     const std::string opt = argv[i];
+    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
     if (opt == "--exchanges") {
-      exchanges = std::atoi(argv[i + 1]);
+      const auto n = Number(value, 1, 100000000);
+      if (!n) return Usage();
+      exchanges = static_cast<int>(*n);
     } else if (opt == "--seed") {
-      seed = static_cast<unsigned>(std::strtoul(argv[i + 1], nullptr, 10));
+      const auto n = Number(value, 0, 0xFFFFFFFFLL);
+      if (!n) return Usage();
+      seed = static_cast<unsigned>(*n);
     } else {
-      std::fprintf(stderr, "usage: kx71-soak [--exchanges N] [--seed S]\n");
-      return 2;
+      return Usage();
     }
   }
   std::printf("soak: %d exchanges, seed %u\n", exchanges, seed);

@@ -1,6 +1,7 @@
 // Port selection and the device commands: the port follows the selector, the read command loads the
 // unit's block into the editors and selects its level, the write command sends the block back with
 // the chosen level and the imposed values.
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,19 @@ namespace {
 // Values every write imposes: overtake on, overtake time 3 s, power position 74 (byte 81).
 constexpr int kImposedTime = 3;
 constexpr int kImposedPower = 74;
+
+// The information line keeps its fixed texts; a user who started the program from a terminal
+// learns there why the port cannot be used ("COM1 (/dev/ttyS0): permission denied - ...").
+void ReportUnusablePort(const std::string& name) {
+  try {
+    throw;
+  } catch (const ECommError& e) {
+    if (e.Reason().empty()) return;
+    const std::string where = e.Device().empty() ? std::string() : " (" + e.Device() + ")";
+    std::fprintf(stderr, "%s%s: %s\n", name.c_str(), where.c_str(), e.Reason().c_str());
+  } catch (...) {
+  }
+}
 
 void SetIdentifier(TEdit& edit, std::uint32_t id) {
   edit.SetTag(static_cast<std::int32_t>(id));
@@ -57,6 +71,7 @@ void TMainForm::CommBoxCloseUp() {
     CommX1.PurgeReceive();
     MON_EDIT.SetText("Connected to " + text);
   } catch (...) {
+    ReportUnusablePort(text);
     // A failure after Open would otherwise leave a port open that the line reports unusable.
     try {
       CommX1.Close();
