@@ -31,18 +31,18 @@ void SetRole(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
   widget->setPalette(palette);
 }
 
-QFont FontOf(const TFontSpec& spec, const QFont& inherited) {
+QFont FontOf(const TFontSpec& look, const QFont& inherited) {
   QFont font = inherited;
-  if (spec.family == TFontSpec::Ui) font = UiFont(spec.pixels, spec.bold);
-  if (spec.family == TFontSpec::System) font = SystemFont(spec.pixels, spec.bold);
-  if (spec.family == TFontSpec::Window && spec.capitals) font = UiFont();
-  if (spec.bold) font.setBold(true);
-  if (spec.capitals) font.setCapitalization(QFont::AllUppercase);
+  if (look.family == TFontSpec::Ui) font = UiFont(look.pixels, look.bold);
+  if (look.family == TFontSpec::System) font = SystemFont(look.pixels, look.bold);
+  if (look.family == TFontSpec::Window && look.capitals) font = UiFont();
+  if (look.bold) font.setBold(true);
+  if (look.capitals) font.setCapitalization(QFont::AllUppercase);
   return font;
 }
 
-bool HasFont(const TFontSpec& spec) {
-  return spec.family != TFontSpec::Window || spec.bold || spec.capitals;
+bool HasFont(const TFontSpec& look) {
+  return look.family != TFontSpec::Window || look.bold || look.capitals;
 }
 
 // The key codes the handlers know; every other key passes as kKeyOther.

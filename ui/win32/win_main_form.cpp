@@ -180,12 +180,12 @@ SIZE TWinMainForm::FittedWindowSize() const {
   return {r.right - r.left, r.bottom - r.top};
 }
 
-HFONT TWinMainForm::Font(const TFontSpec& spec) {
-  const int pixels = spec.family == TFontSpec::Window ? kUiFontPixels : spec.pixels;
-  const auto key = std::make_tuple(static_cast<int>(spec.family), pixels, spec.bold);
+HFONT TWinMainForm::Font(const TFontSpec& look) {
+  const int pixels = look.family == TFontSpec::Window ? kUiFontPixels : look.pixels;
+  const auto key = std::make_tuple(static_cast<int>(look.family), pixels, look.bold);
   auto it = fonts_.find(key);
   if (it != fonts_.end()) return it->second;
-  const HFONT font = spec.family == TFontSpec::System ? MakeSystemFont(pixels, spec.bold) : MakeUiFont(pixels, spec.bold);
+  const HFONT font = look.family == TFontSpec::System ? MakeSystemFont(pixels, look.bold) : MakeUiFont(pixels, look.bold);
   fonts_[key] = font;
   return font;
 }

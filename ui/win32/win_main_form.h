@@ -77,7 +77,7 @@ class TWinMainForm final : public TFormHost {
   void OnScroll(TNative& n, int code);
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   HBRUSH OnColour(HDC dc, HWND control);
-  HFONT Font(const TFontSpec& spec);
+  HFONT Font(const TFontSpec& look);
   HBRUSH Brush(COLORREF colour);
   HBITMAP Artwork(const char* resource);
   SIZE FittedWindowSize() const;
