@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 #include "comm/port_map.h"
 #include "comm/port_names.h"
@@ -118,21 +119,41 @@ bool SpeedClose(speed_t want, speed_t got) {
   return static_cast<std::uint64_t>(diff) * 50 <= want;  // 2 %
 }
 
+// Owns one descriptor and closes it when it goes, so every early return releases what it opened.
+// Converts to the descriptor for the system calls.
+class TUniqueFd {
+ public:
+  TUniqueFd() = default;
+  explicit TUniqueFd(int fd) : fd_(fd) {}
+  ~TUniqueFd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  TUniqueFd(TUniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  TUniqueFd& operator=(TUniqueFd&& other) noexcept {
+    if (this != &other) {
+      if (fd_ >= 0) ::close(fd_);
+      fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+  }
+
+  operator int() const { return fd_; }
+  explicit operator bool() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
 class TPosixSerialDevice final : public TSerialDevice {
  public:
   // Takes over an open tty descriptor; Setup() must succeed before use.
-  explicit TPosixSerialDevice(int fd) : fd_(fd) {}
+  explicit TPosixSerialDevice(TUniqueFd fd) : fd_(std::move(fd)) {}
 
   ~TPosixSerialDevice() override {
-    if (fd_ >= 0) {
-      // The line's settings and its exclusive-use flag belong to the tty, not to this descriptor:
-      // both would outlive the close. Only a flag this component set is cleared.
-      if (savedLine_) IoctlRetry(fd_, TCSETS2, &*savedLine_);
-      if (exclusive_) ::ioctl(fd_, TIOCNXCL);
-      ::close(fd_);
-    }
-    for (int fd : {epoll_, rxWake_, txWake_})
-      if (fd >= 0) ::close(fd);
+    // The line's settings and its exclusive-use flag belong to the tty, not to this descriptor:
+    // both would outlive the close. Only a flag this component set is cleared.
+    if (savedLine_) IoctlRetry(fd_, TCSETS2, &*savedLine_);
+    if (exclusive_) ::ioctl(fd_, TIOCNXCL);
   }
 
   // False with the reason in errno.
@@ -173,10 +194,10 @@ class TPosixSerialDevice final : public TSerialDevice {
     dcb_.XonChar = static_cast<char>(t.c_cc[VSTART]);
     dcb_.XoffChar = static_cast<char>(t.c_cc[VSTOP]);
 
-    rxWake_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    txWake_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    epoll_ = ::epoll_create1(EPOLL_CLOEXEC);
-    if (rxWake_ < 0 || txWake_ < 0 || epoll_ < 0) return false;
+    rxWake_ = TUniqueFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
+    txWake_ = TUniqueFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
+    epoll_ = TUniqueFd(::epoll_create1(EPOLL_CLOEXEC));
+    if (!rxWake_ || !txWake_ || !epoll_) return false;
     // Edge-triggered on the tty: one report per arrival, none for bytes that merely stay unread.
     epoll_event ev{};
     ev.events = EPOLLIN | EPOLLET;
@@ -462,12 +483,12 @@ class TPosixSerialDevice final : public TSerialDevice {
     return true;
   }
 
-  int fd_ = -1;
+  TUniqueFd fd_;
   bool exclusive_ = false;             // this component set the exclusive-use flag
   std::optional<termios2> savedLine_;  // the line as it was before Open
-  int epoll_ = -1;
-  int rxWake_ = -1;
-  int txWake_ = -1;
+  TUniqueFd epoll_;
+  TUniqueFd rxWake_;
+  TUniqueFd txWake_;
 
   std::mutex stateLock_;  // dcb_ and the counter bases
   TCommDcb dcb_;
@@ -517,18 +538,17 @@ std::unique_ptr<TSerialDevice> OpenSerialDevice(std::int32_t portNo) {
     failure.error = ENOTTY;
     return nullptr;
   }
-  const int fd = ::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
+  TUniqueFd fd(::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (!fd) {
     failure.error = errno;
     return nullptr;
   }
   struct stat opened {};
   if (::fstat(fd, &opened) != 0 || !S_ISCHR(opened.st_mode) || opened.st_rdev != checked.st_rdev) {
-    ::close(fd);
     failure.error = ENOTTY;
     return nullptr;
   }
-  auto device = std::make_unique<TPosixSerialDevice>(fd);
+  auto device = std::make_unique<TPosixSerialDevice>(std::move(fd));
   if (!device->Setup()) {
     failure.error = errno;
     return nullptr;

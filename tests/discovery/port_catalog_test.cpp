@@ -1,5 +1,5 @@
 // The catalog over fake device maps, /dev and sysfs trees, and the machine-wide entry points.
-#include "comm/port_catalog.h"
+#include "comm/posix/port_catalog.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

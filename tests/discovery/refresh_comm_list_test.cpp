@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "comm/port_catalog.h"
+#include "comm/posix/port_catalog.h"
 #include "comm/port_discovery.h"
 #include "plain_comm_list.h"
 #include "text/int_text.h"

@@ -6,7 +6,7 @@
 
 #include "comm/port_discovery.h"
 #include "comm/port_map.h"
-#include "comm/port_registry_win.h"
+#include "comm/win/port_registry_win.h"
 #include "plain_comm_list.h"
 
 namespace kx71 {

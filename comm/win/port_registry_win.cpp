@@ -1,15 +1,32 @@
-#include "port_registry_win.h"
+#include "comm/win/port_registry_win.h"
 
 namespace kx71 {
+namespace {
+
+// An open registry key, closed on every way out (the reading below can throw std::bad_alloc).
+class TRegistryKey {
+ public:
+  explicit TRegistryKey(HKEY key) : key_(key) {}
+  ~TRegistryKey() { RegCloseKey(key_); }
+  TRegistryKey(const TRegistryKey&) = delete;
+  TRegistryKey& operator=(const TRegistryKey&) = delete;
+  HKEY Get() const { return key_; }
+
+ private:
+  HKEY key_;
+};
+
+}  // namespace
 
 std::optional<std::vector<std::string>> ReadRegistryPortNames(HKEY root, const char* subKey) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(root, subKey, 0, KEY_READ, &opened) != ERROR_SUCCESS) return std::nullopt;
+  const TRegistryKey key(opened);
 
   std::vector<std::string> names;
   DWORD maxName = 0, maxData = 0;
-  if (RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName, &maxData,
-                       nullptr, nullptr) == ERROR_SUCCESS) {
+  if (RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
+                       &maxData, nullptr, nullptr) == ERROR_SUCCESS) {
     std::vector<char> name(maxName + 1);
     std::vector<BYTE> data(maxData + 1);
     int grown = 0;
@@ -17,7 +34,8 @@ std::optional<std::vector<std::string>> ReadRegistryPortNames(HKEY root, const c
       DWORD nameLen = static_cast<DWORD>(name.size());
       DWORD dataLen = static_cast<DWORD>(data.size());
       DWORD type = 0;
-      const LONG r = RegEnumValueA(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
+      const LONG r =
+          RegEnumValueA(key.Get(), i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
       if (r == ERROR_MORE_DATA && grown < 8) {
         // A value grew after the key was measured: retry it with larger buffers.
         name.resize(name.size() * 2 + 256);
@@ -36,7 +54,6 @@ std::optional<std::vector<std::string>> ReadRegistryPortNames(HKEY root, const c
       grown = 0;
     }
   }
-  RegCloseKey(key);
   return names;
 }
 

@@ -1,4 +1,4 @@
-#include "port_catalog.h"
+#include "comm/posix/port_catalog.h"
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>

@@ -1,7 +1,7 @@
 // This machine's ports as Windows lists them in the registry; COM<n> opens as \\.\COM<n>.
 #include "comm/port_discovery.h"
 #include "comm/port_map.h"
-#include "comm/port_registry_win.h"
+#include "comm/win/port_registry_win.h"
 
 namespace kx71 {
 

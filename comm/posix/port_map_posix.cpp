@@ -1,6 +1,6 @@
 // This machine's ports: the catalog over the real sysfs and /dev, with the device map named by
 // KX71_DEVICEMAP. Read afresh on every call, so ports that come and go are seen at once.
-#include "comm/port_catalog.h"
+#include "comm/posix/port_catalog.h"
 #include "comm/port_discovery.h"
 #include "comm/port_map.h"
 
