@@ -26,7 +26,7 @@ int LevelIndex(HandicapLevel level) {
 // Sends a read to the unit and waits until it has logged `reads` read requests in all: every frame
 // sent before it has been received and logged by then.
 void Barrier(const TSimProcess& unit, std::size_t reads) {
-  ASSERT_TRUE(test::WaitFor([&] { return Requests(unit, kReadCommand).size() >= reads; }, 10000));
+  ASSERT_TRUE(test::WaitUntil([&] { return Requests(unit, kReadCommand).size() >= reads; }));
 }
 
 SettingsValues ReadUnit() {
@@ -225,7 +225,7 @@ TEST_P(FaultTest, ReadAndWriteReportTheFaultAndAFailedReadWritesNothing) {
   // The whole answer has arrived (with a surplus, the bytes after the reply) before the next click,
   // as it has when a person clicks.
   if (fault != "silent") {
-    ASSERT_TRUE(test::WaitFor([&] { return unit.Count("TX") >= 1; }));
+    ASSERT_TRUE(test::WaitUntil([&] { return unit.Count("TX") >= 1; }));
   }
   const WindowState beforeWrite = Snapshot(*form);
   ClearInfoLog();

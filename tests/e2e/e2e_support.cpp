@@ -103,7 +103,7 @@ TSimProcess& E2ETest::StartUnit(int port, std::vector<std::string> args) {
 QAbstractItemView* E2ETest::OpenList() {
   QTest::mouseClick(form->CommBox, Qt::LeftButton);
   QAbstractItemView* view = form->CommBox->view();
-  return test::WaitFor([&] { return view->isVisible(); }) ? view : nullptr;
+  return test::WaitUntil([&] { return view->isVisible(); }) ? view : nullptr;
 }
 
 bool E2ETest::ChoosePort(const QString& entry) {
@@ -114,7 +114,7 @@ bool E2ETest::ChoosePort(const QString& entry) {
   const int i = box->findText(entry);
   if (i >= 0) view->setCurrentIndex(box->model()->index(i, 0));
   QTest::keyClick(view, i >= 0 ? Qt::Key_Return : Qt::Key_Escape);
-  return test::WaitFor([&] { return closeUps_ > before; }) && i >= 0;
+  return test::WaitUntil([&] { return closeUps_ > before; }) && i >= 0;
 }
 
 bool E2ETest::ChoosePortWithMouse(const QString& entry) {
@@ -127,7 +127,7 @@ bool E2ETest::ChoosePortWithMouse(const QString& entry) {
   QTest::qWait(QApplication::doubleClickInterval() + 50);
   const QRect item = view->visualRect(box->model()->index(i, 0));
   QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
-  return test::WaitFor([&] { return closeUps_ > before; });
+  return test::WaitUntil([&] { return closeUps_ > before; });
 }
 
 bool E2ETest::DropAndDismiss() {
@@ -135,7 +135,7 @@ bool E2ETest::DropAndDismiss() {
   QAbstractItemView* view = OpenList();
   if (!view) return false;
   QTest::keyClick(view, Qt::Key_Escape);
-  return test::WaitFor([&] { return closeUps_ > before; });
+  return test::WaitUntil([&] { return closeUps_ > before; });
 }
 
 void E2ETest::ClearInfoLog() {
