@@ -72,6 +72,10 @@ constexpr std::int32_t kOpenSettleMs = 100;   // after the workers start
 constexpr std::int32_t kCloseDrainMs = 100;   // after the purges, before the workers end
 constexpr std::int32_t kCloseReleaseMs = 200;  // after the device is closed
 
+// The main thread's waits (a full transmit queue, a read, a transmit purge) look again after this
+// long; the first two handle waiting window messages at each look, so the window stays responsive.
+constexpr std::int32_t kPollMs = 1;
+
 // One character's time in ms plus one, or -1 for a rate below 10 bit/s.
 std::int32_t CharTimeFor(std::int32_t bitRate) {
   return bitRate >= 10 ? 1000 / (bitRate / 10) + 1 : -1;
@@ -196,7 +200,7 @@ bool TCustomCommX::Write(const void* buffer, std::int32_t count) {
     if (shared_->PendingBlocks() >= kMaxWaitingBlocks) {
       // Handlers may run here and close the port; the loop then ends with false.
       mainThread_.ProcessMessages();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
       continue;
     }
     if (bufLenTrans_ < 1) return false;  // no block size to cut the data by
@@ -242,7 +246,7 @@ std::int32_t TCustomCommX::Read(void* buffer, std::int32_t count) {
     mainThread_.ProcessMessages();
     // Closed, reopened or purged by a handler meanwhile: the read is over.
     if (!IsOpen() || !receive_ || session_ != session || readGeneration_ != generation) return -1;
-    r = device->PollRead(1);
+    r = device->PollRead(kPollMs);
   }
   if (r.state == TIoState::Done) return r.bytes;
   ReportLineErrors(device->ClearErrors().errors & kCeLineErrors);
@@ -265,7 +269,7 @@ void TCustomCommX::PurgeTrans() {
       std::lock_guard lock(shared_->portLock);
       device_->Purge(kPurgeTxAbort | kPurgeTxClear);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
     if (shared_->PendingBytes() == 0) break;
   }
   trans_->Purge = false;

@@ -51,8 +51,8 @@ struct TCommXEnvironment {
   std::function<void(std::int32_t ms)> pause;  // default: sleep on the calling thread
 };
 
-// Public interface (the implementation may add private members, helpers and constructor overloads,
-// e.g. one that takes a device factory for tests, but keeps these signatures).
+// The component: owns the port while it is open, with its line settings as properties, its two
+// workers and its events. The second constructor takes the devices and pauses tests replace.
 class TCustomCommX : public TExchangePort {
  public:
   explicit TCustomCommX(TMainThread& mainThread);
@@ -151,7 +151,7 @@ class TCustomCommX : public TExchangePort {
   TCommDcb dcb_;
 
   std::uint64_t session_ = 0;         // counts opens; reports carry the one they were made in
-  std::uint64_t readGeneration_ = 0;  // changes when a read in progress must end with -1
+  std::uint64_t readGeneration_ = 0;  // changed to end a read in progress with -1
   bool reading_ = false;
 };
 

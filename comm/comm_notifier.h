@@ -40,7 +40,7 @@ class TCommNotifier {
   // Any thread: queues the reports and returns.
   void Post(std::vector<TCommReport> reports, std::uint64_t session);
   // Any thread but the main one: queues the reports and waits until the main thread has handled
-  // them (true) or `giveUp` is found set (false). Setting `giveUp` must be followed by WakeSenders.
+  // them (true) or `giveUp` is found set (false). Whoever sets `giveUp` then calls WakeSenders.
   bool Send(std::vector<TCommReport> reports, std::uint64_t session, const std::atomic<bool>& giveUp);
   // Makes waiting senders look at their give-up flags again.
   void WakeSenders();

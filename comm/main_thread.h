@@ -1,7 +1,7 @@
 // What the serial port component needs of the program's main (GUI) thread.
 //
 // The component's events run on the main thread. Its workers hand reports over with Post; a report
-// that must be handled before the worker goes on is posted and then awaited by the component itself,
+// the worker waits on is posted and then awaited by the component itself,
 // so that the wait can be abandoned when the port closes (the main thread may be waiting for the
 // worker at that moment without processing messages).
 #pragma once

@@ -15,7 +15,7 @@ struct Family {
 
 constexpr std::int32_t kUnbounded = INT32_MAX;
 
-// The blocks must not overlap: every COM number names at most one device.
+// The blocks do not overlap, so every COM number names at most one device.
 constexpr std::array<Family, 3> kFamilies{{
     {"ttyS", 1, 100},
     {"ttyUSB", 101, 100},

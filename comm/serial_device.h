@@ -79,7 +79,7 @@ class TSerialDevice {
   // The events WaitEvent reports (kEv... bits).
   virtual void SetEventMask(std::uint32_t mask) = 0;
 
-  // One read at a time. Reads into `buffer` (which must stay valid until Done or Failed); Done
+  // One read at a time. Reads into `buffer` (kept valid by the caller until Done or Failed); Done
   // when all `count` bytes arrived or the read time-out ran out.
   virtual TIoResult BeginRead(void* buffer, std::int32_t count) = 0;
   // Continues the read begun last, waiting at most `waitMs` for bytes; Pending while it goes on.

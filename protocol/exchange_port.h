@@ -21,7 +21,7 @@ class TExchangePort {
   virtual std::int32_t Read(void* buffer, std::int32_t count) = 0;
 
   // One exchange at a time: true while an exchange on this port waits for its reply (a handler that
-  // runs during the wait sees it and must not start another command).
+  // runs during the wait sees it and starts no other command).
   bool ExchangeActive() const noexcept { return exchangeActive_.load(); }
   // Claims the port for an exchange; false when one is already under way.
   bool TryBeginExchange() noexcept { return !exchangeActive_.exchange(true); }

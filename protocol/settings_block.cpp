@@ -21,37 +21,34 @@ std::uint32_t GetId(std::span<const std::uint8_t> b, std::size_t at) {
 
 #define CRLF "\r\n"
 #define FIRST "Message from developer：" CRLF
+// One level whose message ends with its preset count: the option's name, its caption, the preset
+// and the message between the first line and the count line (blank lines included).
+#define LEVEL(level, caption, preset, body) \
+  { HandicapLevel::level, #level, caption, preset, FIRST body "(Overtake count: " #preset " times)" }
 
 const std::array<LevelInfo, kLevelCount> kLevels = {{
     {HandicapLevel::Handy_S, "Handy_S", "Vantor Legend", 1,
      FIRST "You have reached the territory of Vantor legends." CRLF
            "As a Vantor legend, you'll find out your own play style!!" CRLF "(Overtake count: Once)"},
-    {HandicapLevel::Handy_M, "Handy_M", "Vantor Champ", 3,
-     FIRST "You are just stepping into an unknown field. Reach for the summit of Vantor!! "
-           "Fascinate spectators with your incredible driving skills!!" CRLF "(Overtake count: 3 times)"},
-    {HandicapLevel::Handy0, "Handy0", "No Handicap", 5,
-     FIRST "You are an expert! Pump up the Vantor race scenes!" CRLF CRLF "(Overtake count: 5 times)"},
-    {HandicapLevel::Handy1, "Handy1", "Handicap +1", 6,
-     FIRST "Just one more step to be an expert. Don't miss the chance to overtake!" CRLF CRLF
-           "(Overtake count: 6 times)"},
-    {HandicapLevel::Handy2, "Handy2", "Handicap +2", 7,
-     FIRST "Set up your car properly for the overtaking speed range and catch up with experts!!" CRLF CRLF
-           "(Overtake count: 7 times)"},
-    {HandicapLevel::Handy3, "Handy3", "Handicap +3", 8,
-     FIRST "Now you only need more practice! Strive to be a Vantor legend!!" CRLF CRLF
-           "(Overtake count: 8 times)"},
-    {HandicapLevel::Handy4, "Handy4", "Handicap +4", 9,
-     FIRST "You must be getting used to overtaking. Stay sharp!" CRLF CRLF CRLF "(Overtake count: 9 times)"},
-    {HandicapLevel::Handy5, "Handy5", "Handicap +5", 10,
-     FIRST "Use the overtake button smartly. Take care when cornering!!" CRLF CRLF "(Overtake count: 10 times)"},
-    {HandicapLevel::Handy6, "Handy6", "Handicap +6", 15,
-     FIRST "You've just entered the road to the Vantor summit. Overtake your rivals on the straight!!" CRLF CRLF
-           "(Overtake count: 15 times)"},
-    {HandicapLevel::Handy_7, "Handy_7", "Handicap +MAX", 250,
-     FIRST "Welcome to Vantor. Push the overtake button and make sure you stay on your lane!!" CRLF CRLF
-           "(Overtake count: 250 times)"},
+    LEVEL(Handy_M, "Vantor Champ", 3,
+          "You are just stepping into an unknown field. Reach for the summit of Vantor!! "
+          "Fascinate spectators with your incredible driving skills!!" CRLF),
+    LEVEL(Handy0, "No Handicap", 5, "You are an expert! Pump up the Vantor race scenes!" CRLF CRLF),
+    LEVEL(Handy1, "Handicap +1", 6,
+          "Just one more step to be an expert. Don't miss the chance to overtake!" CRLF CRLF),
+    LEVEL(Handy2, "Handicap +2", 7,
+          "Set up your car properly for the overtaking speed range and catch up with experts!!" CRLF CRLF),
+    LEVEL(Handy3, "Handicap +3", 8, "Now you only need more practice! Strive to be a Vantor legend!!" CRLF CRLF),
+    LEVEL(Handy4, "Handicap +4", 9, "You must be getting used to overtaking. Stay sharp!" CRLF CRLF CRLF),
+    LEVEL(Handy5, "Handicap +5", 10, "Use the overtake button smartly. Take care when cornering!!" CRLF CRLF),
+    LEVEL(Handy6, "Handicap +6", 15,
+          "You've just entered the road to the Vantor summit. Overtake your rivals on the straight!!" CRLF
+              CRLF),
+    LEVEL(Handy_7, "Handicap +MAX", 250,
+          "Welcome to Vantor. Push the overtake button and make sure you stay on your lane!!" CRLF CRLF),
 }};
 
+#undef LEVEL
 #undef FIRST
 #undef CRLF
 

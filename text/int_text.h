@@ -1,10 +1,9 @@
 // Reading integers from text: typed values and port numbers share one rule.
 //
-// Leading spaces are skipped. Then either an optional '-' or '+' and decimal digits, or one of the
-// prefixes "$", "x", "X", "0x", "0X" and hexadecimal digits (a sign and a prefix never go together).
-// The digits must run to the end of the text. Decimal values must fit a 32-bit signed integer;
-// hexadecimal values may have at most eight significant digits and are taken as a 32-bit two's
-// complement pattern (80000000..FFFFFFFF are negative).
+// A number is leading spaces, then decimal digits with an optional '-' or '+', or hexadecimal
+// digits (either case) after one of "$", "x", "X", "0x", "0X" (never a sign and a prefix both), and
+// nothing after the digits. A decimal outside the 32-bit signed range is no number; a hexadecimal
+// takes up to eight significant digits as a 32-bit pattern, so 80000000..FFFFFFFF read as negative.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +14,7 @@
 
 namespace kx71 {
 
-// The conversion error raised when a text that must be a number is not one.
+// The conversion error: a text that stands for a number is not one.
 class EConvertError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;

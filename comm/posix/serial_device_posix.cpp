@@ -146,7 +146,7 @@ class TUniqueFd {
 
 class TPosixSerialDevice final : public TSerialDevice {
  public:
-  // Takes over an open tty descriptor; Setup() must succeed before use.
+  // Takes over an open tty descriptor; usable once Setup() has succeeded.
   explicit TPosixSerialDevice(TUniqueFd fd) : fd_(std::move(fd)) {}
 
   ~TPosixSerialDevice() override {

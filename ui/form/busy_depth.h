@@ -1,4 +1,4 @@
-// How deep the main thread is inside handlers that pump messages, and the requests that must wait
+// How deep the main thread is inside handlers that pump messages, and the requests that wait
 // until the outermost of them has returned (the window's close, a second command).
 #pragma once
 

@@ -163,9 +163,9 @@ class TEdit : public TControl {
   TNotifyEvent OnMouseUp;
 
   // The user changed the text (typing, pasting, deleting): the new text, not shown back. A native
-  // edit that also reports the text the view was told to show must leave those reports out.
+  // edit that also reports the text the view was told to show leaves those reports out.
   void UserTyped(const std::string& text);
-  // A key went down; false when a handler consumed it (the edit must then not act on it).
+  // A key went down; false when a handler consumed it (the edit then does not act on it).
   bool UserKeyDown(int key);
   // A character was typed; false when a handler consumed it.
   bool UserKeyPress(char key);

@@ -15,11 +15,11 @@ class TFormHost {
 
   // The GUI thread: posting from any thread, and one pass of the message loop from inside a handler
   // (the logic holds the busy depth around it, so a close it delivers is deferred). Asked for once,
-  // while TMainForm is constructed: it must already exist then and outlive the logic.
+  // while TMainForm is constructed, so it exists by then and outlives the logic.
   virtual TMainThread& MainThread() = 0;
 
   // Moves the native keyboard focus to `control`'s widget. The logic has already recorded the focus
-  // and runs the leave event of the control that had it, so the front end must not report this
+  // and runs the leave event of the control that had it, so the front end need not report this
   // move back (reporting it is harmless: UserFocused ignores the control that has the focus).
   virtual void FocusControl(TControl& control) = 0;
 
