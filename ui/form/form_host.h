@@ -15,7 +15,7 @@ class TFormHost {
 
   // The GUI thread: posting from any thread, and one pass of the message loop from inside a handler
   // (the logic holds the busy depth around it, so a close it delivers is deferred). Asked for once,
-  // while TMainForm is constructed, so it exists by then and outlives the logic.
+  // while TMainForm is constructed: the front end creates it first and keeps it past the logic.
   virtual TMainThread& MainThread() = 0;
 
   // Moves the native keyboard focus to `control`'s widget. The logic has already recorded the focus
