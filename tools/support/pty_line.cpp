@@ -132,7 +132,8 @@ std::string TPtyLine::Receive(std::size_t n, std::chrono::milliseconds timeout) 
   while (out.size() < n) {
     out += Drain();
     if (out.size() >= n) break;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) break;
     pollfd p{master_.Get(), POLLIN, 0};
     ::poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 100)));

@@ -11,11 +11,6 @@ constexpr std::pair<SimFault, const char*> kFaultNames[] = {
     {SimFault::Garbage, "garbage"},
 };
 
-template <std::size_t N>
-Frame Bytes(const std::array<std::uint8_t, N>& bytes) {
-  return Frame(bytes.begin(), bytes.end());
-}
-
 }  // namespace
 
 std::optional<SimFault> ParseSimFault(std::string_view name) {
@@ -50,6 +45,17 @@ SettingsBlock DefaultSimBlock() {
 }
 
 TSimUnit::Step TSimUnit::Feed(std::uint8_t byte) {
+  if (echo_ > 0) {
+    --echo_;
+    return {StepKind::Echo, {}, Frame(1, static_cast<char>(byte)), false};
+  }
+  if (!partial_.empty() && static_cast<std::uint8_t>(partial_[0]) == fixture::kPrefix) {
+    partial_.push_back(static_cast<char>(byte));
+    if (partial_.size() < 3) return {};
+    Frame command = std::exchange(partial_, {});
+    if (command[1] == fixture::kEcho) echo_ = static_cast<std::uint8_t>(command[2]);
+    return {StepKind::Fixture, std::move(command), {}, false};
+  }
   if (!partial_.empty()) {
     partial_.push_back(static_cast<char>(byte));
     if (partial_.size() < static_cast<std::size_t>(kBlockFrameSize)) return {};
@@ -67,7 +73,7 @@ TSimUnit::Step TSimUnit::Feed(std::uint8_t byte) {
     ++reads_;
     return Answer(Frame(1, static_cast<char>(byte)), BlockFrame(kReadCommand, block_));
   }
-  if (byte == kWriteCommand) {
+  if (byte == kWriteCommand || (fixtures_ && byte == fixture::kPrefix)) {
     partial_.push_back(static_cast<char>(byte));
     return {};
   }
@@ -93,10 +99,10 @@ TSimUnit::Step TSimUnit::Answer(Frame request, Frame reply) {
       reply[kBlockFrameSize - 1] = static_cast<char>(reply[kBlockFrameSize - 1] + 1);
       break;
     case SimFault::Extra:
-      reply += Bytes(kSurplus);
+      reply += SimBytes(kSurplus);
       break;
     case SimFault::Garbage:
-      reply = Bytes(kNoise) + reply;
+      reply = SimBytes(kNoise) + reply;
       break;
   }
   return {StepKind::Request, std::move(request), std::move(reply), false};
