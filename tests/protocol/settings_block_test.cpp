@@ -145,7 +145,7 @@ TEST(HandicapLevels, PresetsSelectTheirOwnLevelInWindowOrder) {
   const std::vector<int> presets = {1, 3, 5, 6, 7, 8, 9, 10, 15, 250};
   std::set<std::string> names;
   for (int i = 0; i < kLevelCount; ++i) {
-    const LevelInfo& info = Levels()[i];
+    const LevelInfo& info = Info(static_cast<HandicapLevel>(i));
     EXPECT_EQ(static_cast<int>(info.level), i);
     EXPECT_EQ(info.preset, presets[i]);
     EXPECT_EQ(Classify(info.preset), info.level);
