@@ -19,14 +19,14 @@ WindowState Snapshot(const TQtMainForm& form) {
   v.myId = static_cast<std::uint32_t>(form.Logic().MYID_EDIT.Tag());
   v.master = form.MAS_ON->isChecked();
   v.overtake = form.OT_ON->isChecked();
-  v.last = form.LAST_BAR->value();
+  v.lastChannel = form.LAST_BAR->value();
   v.mode = form.MODE_BAR->value();
-  v.ua = form.UA_BAR->value();
-  v.low = form.LOW_BAR->value();
-  v.hich = form.HICH_BAR->value();
-  v.thr = form.THR_BAR->value();
-  v.yobi1 = form.YOBI1_BAR->value();
-  v.yobi2 = form.YOBI2_BAR->value();
+  v.lowChannel = form.UA_BAR->value();
+  v.highChannel = form.LOW_BAR->value();
+  v.steeringAdjust = form.HICH_BAR->value();
+  v.overtakeCount = form.THR_BAR->value();
+  v.overtakeTime = form.YOBI1_BAR->value();
+  v.maxPower = form.YOBI2_BAR->value();
   for (int i = 0; i < kLevelCount; ++i) {
     if (form.LevelOption(static_cast<HandicapLevel>(i))->isChecked()) s.level = i;
   }

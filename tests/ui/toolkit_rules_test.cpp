@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "protocol/int_text.h"
+#include "text/int_text.h"
 #include "ui/qt/failure_report.h"
 #include "ui/qt/main_form.h"
 #include "ui/qt/qt_main_thread.h"
