@@ -28,20 +28,9 @@ const char* SimFaultName(SimFault fault) {
 }
 
 SettingsBlock DefaultSimBlock() {
-  SettingsValues v;
-  v.marker5A = true;
-  v.yourId = 0x123456;
-  v.myId = 0x654321;
-  v.overtake = true;
-  v.lastChannel = 16;
-  v.mode = 2;
-  v.lowChannel = 32;
-  v.highChannel = 192;
-  v.steeringAdjust = 128;
-  v.overtakeCount = 5;
-  v.overtakeTime = 3;
-  v.maxPower = 74;
-  return EncodeBlock(v);
+  return EncodeBlock({.marker5A = true, .yourId = 0x123456, .myId = 0x654321, .overtake = true, .lastChannel = 16,
+                      .mode = 2, .lowChannel = 32, .highChannel = 192, .steeringAdjust = 128, .overtakeCount = 5,
+                      .overtakeTime = 3, .maxPower = 74});
 }
 
 TSimUnit::Step TSimUnit::Feed(std::uint8_t byte) {
