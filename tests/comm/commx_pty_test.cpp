@@ -12,9 +12,12 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "comm/CommX.h"
@@ -44,6 +47,19 @@ class PtyComm : public ::testing::Test {
   TPtyLine& pty = map.Add(7);
   TPauseLog pauses;
 };
+
+TEST(PtyLine, AFailedLinkLeavesNoDescriptorOpen) {
+  const auto openDescriptors = [] {
+    const auto n = std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+    return n - 1;  // the listing's own
+  };
+  TPtyDeviceMap map;
+  const auto taken = map.Dir() / "COM5";
+  std::ofstream(taken) << "not a link";  // a plain file where the link would go
+  const auto before = openDescriptors();
+  EXPECT_THROW(TPtyLine(taken.string(), true), std::system_error);
+  EXPECT_EQ(openDescriptors(), before);
+}
 
 TEST_F(PtyComm, OpenAndCloseKeepTheirSequence) {
   auto c = Make();

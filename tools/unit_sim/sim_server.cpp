@@ -149,8 +149,9 @@ bool TSimServer::ServeInput() {
 }
 
 void TSimServer::Receive(const char* bytes, std::size_t count, Clock::time_point at) {
+  // Dropped bytes are logged, and echoed ones sent, as one run each.
   Frame dropped, echoed;
-  const auto flushDropped = [&] {
+  const auto flush = [&] {
     if (!dropped.empty()) log_.Line("DROP", HexText(dropped));
     dropped.clear();
     if (!echoed.empty()) {
@@ -172,15 +173,15 @@ void TSimServer::Receive(const char* bytes, std::size_t count, Clock::time_point
         echoed += step.reply;
         break;
       case TSimUnit::StepKind::Fixture:
-        flushDropped();
+        flush();
         if (!Fixture(step.request)) return;
         break;
       case TSimUnit::StepKind::Pending:
-        flushDropped();
+        flush();
         partialDeadline_ = arrival + kInterByteLimit;
         break;
       case TSimUnit::StepKind::Request:
-        flushDropped();
+        flush();
         if (!PauseUntil(arrival)) return;
         log_.Line("RX", HexText(step.request));
         if (step.stored) log_.Line("STORE", HexText(unit_.Block()));
@@ -190,7 +191,7 @@ void TSimServer::Receive(const char* bytes, std::size_t count, Clock::time_point
         break;
     }
   }
-  flushDropped();
+  flush();
 }
 
 void TSimServer::Reply(const Frame& bytes) {
