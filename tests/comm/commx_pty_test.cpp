@@ -22,8 +22,8 @@
 
 #include "comm/CommX.h"
 #include "comm/plain_main_thread.h"
-#include "support/comm_test_util.h"
 #include "pty_line.h"
+#include "support/comm_test_util.h"
 
 namespace kx71::testing {
 namespace {

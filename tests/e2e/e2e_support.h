@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "protocol/settings_block.h"
-#include "sim_process.h"
 #include "pty_line.h"
+#include "sim_process.h"
 #include "ui/qt/main_form.h"
 
 // Texts in failure messages as text.

@@ -26,9 +26,7 @@ struct SimOptions {
   bool fixture = false;                     // --fixture
 
   // Where the line is linked: --link, or COM<port> in --devicemap.
-  std::string LinkPath() const {
-    return link.empty() ? devicemap + "/COM" + std::to_string(port) : link;
-  }
+  std::string LinkPath() const { return link.empty() ? devicemap + "/COM" + std::to_string(port) : link; }
 };
 
 inline constexpr const char* kSimUsage =
