@@ -108,8 +108,6 @@ std::uint8_t Checksum(std::string_view bytes) {
 
 void AddCheckSum(Frame& frame) { frame.push_back(static_cast<char>(Checksum(frame))); }
 
-const std::array<LevelInfo, kLevelCount>& Levels() { return kLevels; }
-
 const LevelInfo& Info(HandicapLevel level) { return kLevels[static_cast<std::size_t>(level)]; }
 
 int Preset(HandicapLevel level) { return Info(level).preset; }

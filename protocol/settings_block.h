@@ -69,7 +69,6 @@ struct LevelInfo {
 };
 
 // The ten levels in window order.
-const std::array<LevelInfo, kLevelCount>& Levels();
 const LevelInfo& Info(HandicapLevel level);
 int Preset(HandicapLevel level);
 

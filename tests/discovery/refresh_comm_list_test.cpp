@@ -7,8 +7,8 @@
 #include "comm/posix/port_catalog.h"
 #include "comm/port_discovery.h"
 #include "plain_comm_list.h"
-#include "text/int_text.h"
 #include "temp_tree.h"
+#include "text/int_text.h"
 
 namespace kx71 {
 namespace {

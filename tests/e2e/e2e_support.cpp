@@ -143,6 +143,17 @@ void E2ETest::ClearInfoLog() {
   infoLog_.clear();
 }
 
+WindowState E2ETest::BothCommandsFail() {
+  const WindowState before = Snapshot(*form);
+  Click(form->READ_BTN);
+  EXPECT_EQ(InfoLine(), "Loading NG");
+  EXPECT_EQ(Snapshot(*form), before);
+  ClearInfoLog();
+  Click(form->PROGRAM_BTN);
+  EXPECT_EQ(InfoLog(), (std::vector<QString>{"Loading NG", "Writing NG"}));
+  return before;
+}
+
 void E2ETest::Click(QAbstractButton* button) {
   QTest::mouseClick(button, Qt::LeftButton);
 }

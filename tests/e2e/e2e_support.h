@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "protocol/settings_block.h"
-#include "sim_process.h"
 #include "pty_line.h"
+#include "sim_process.h"
 #include "ui/qt/main_form.h"
 
 // Texts in failure messages as text.
@@ -74,6 +74,9 @@ class E2ETest : public ::testing::Test {
   const std::vector<QString>& InfoLog() const { return infoLog_; }
   // Empties the information line and the log, so that each text shown afterwards is a change.
   void ClearInfoLog();
+  // Clicks read and then write, expecting both to fail and the read to leave the window as it was;
+  // the window's state before the clicks.
+  WindowState BothCommandsFail();
 
   TPtyDeviceMap map;  // declared first: outlives the units and the window
   std::vector<std::unique_ptr<TSimProcess>> units;

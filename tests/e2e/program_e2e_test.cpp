@@ -10,8 +10,8 @@
 #include <tuple>
 
 #include "program_run.h"
-#include "sim_process.h"
 #include "pty_line.h"
+#include "sim_process.h"
 
 namespace kx71::e2e {
 namespace {

@@ -48,6 +48,32 @@ TEST(SimUnit, AnswersReadsAndStoresGoodWrites) {
   EXPECT_EQ(unit.Writes(), 2);
 }
 
+TEST(SimUnit, FixtureCommandsOnlyWhenTakenAndEchoesTakeEveryByteAsData) {
+  TSimUnit unit(DefaultSimBlock());
+  EXPECT_EQ(unit.Feed(fixture::kPrefix).kind, TSimUnit::StepKind::Dropped);  // not taken yet
+  unit.TakeFixtureCommands(true);
+  const Frame junk = fixture::Command(fixture::kJunk, 9);
+  TSimUnit::Step step = FeedAll(unit, junk);
+  ASSERT_EQ(step.kind, TSimUnit::StepKind::Fixture);
+  EXPECT_EQ(step.request, junk);
+  EXPECT_TRUE(step.reply.empty());  // the server sends the junk
+
+  // An echo takes the next n bytes whatever they are, requests and fixture prefixes too.
+  ASSERT_EQ(FeedAll(unit, fixture::Command(fixture::kEcho, 3)).kind, TSimUnit::StepKind::Fixture);
+  for (const std::uint8_t b : {kReadCommand, fixture::kPrefix, kWriteCommand}) {
+    step = unit.Feed(b);
+    EXPECT_EQ(step.kind, TSimUnit::StepKind::Echo);
+    EXPECT_EQ(step.reply, Frame(1, static_cast<char>(b)));
+  }
+  EXPECT_EQ(unit.Feed(kReadCommand).kind, TSimUnit::StepKind::Request);
+  EXPECT_EQ(unit.Reads(), 1);
+
+  // A command left unfinished is given up like a partial write.
+  EXPECT_EQ(unit.Feed(fixture::kPrefix).kind, TSimUnit::StepKind::Pending);
+  EXPECT_TRUE(unit.Partial());
+  EXPECT_EQ(unit.Abandon(), Frame(1, static_cast<char>(fixture::kPrefix)));
+}
+
 TEST(SimUnit, DropsNoiseAndTakesCommandBytesInsideAWriteAsData) {
   TSimUnit unit(DefaultSimBlock());
   EXPECT_EQ(unit.Feed(0x00).kind, TSimUnit::StepKind::Dropped);

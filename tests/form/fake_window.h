@@ -67,4 +67,12 @@ class TFakeWindow : public TFormHost, public TMainThread {
   std::unique_ptr<TMainForm> form_;
 };
 
+// Counts each call of `handler` in `calls`, then runs what it ran before.
+inline void CountCalls(TNotifyEvent& handler, int& calls) {
+  handler = [&calls, inner = handler](TControl& sender) {
+    ++calls;
+    inner(sender);
+  };
+}
+
 }  // namespace kx71::test

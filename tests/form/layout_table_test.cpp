@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "fake_window.h"
 #include "ui/form/layout.h"
@@ -177,6 +178,13 @@ TEST_P(LayoutTable, RowMatchesTheWindow) {
 
 INSTANTIATE_TEST_SUITE_P(EveryControl, LayoutTable, ::testing::ValuesIn(kLayout),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The row named `name`, or nullptr.
+const TControlDef* FindDef(std::string_view name) {
+  for (const TControlDef& def : Layout())
+    if (name == def.name) return &def;
+  return nullptr;
+}
 
 TEST(LayoutTableWhole, EveryControlIsARowAndTheShadowLabelsShareOneColour) {
   std::set<std::string> names, expected;

@@ -156,7 +156,8 @@ TEST_F(ValueEditing, TypedValuesReachTheBarsOnReturnOrLeaving) {
 }
 
 TEST_F(ValueEditing, EachLevelShowsItsMessageAndSetsItsCount) {
-  for (const LevelInfo& level : Levels()) {
+  for (int i = 0; i < kLevelCount; ++i) {
+    const LevelInfo& level = Info(static_cast<HandicapLevel>(i));
     SCOPED_TRACE(level.name);
     TOption& option = form.LevelOption(level.level);
     ASSERT_STREQ(option.Name(), level.name);

@@ -39,11 +39,7 @@ TEST(ToolkitRules, BarPositionIsLimitedAndOnlyARealChangeRunsTheHandler) {
   TFakeWindow window;
   TMainForm& form = window.form();
   int changes = 0;
-  auto handler = form.THR_BAR.OnChange;
-  form.THR_BAR.OnChange = [&](TControl& s) {
-    ++changes;
-    handler(s);
-  };
+  test::CountCalls(form.THR_BAR.OnChange, changes);
   form.THR_BAR.SetPosition(300);
   EXPECT_EQ(form.THR_BAR.Position(), 250);
   EXPECT_EQ(window.View(form.THR_BAR).position, 250);
@@ -73,11 +69,7 @@ TEST(ToolkitRules, OptionRunsItsClickOnlyWhenNewlySelected) {
   TFakeWindow window;
   TMainForm& form = window.form();
   int clicks = 0;
-  auto handler = form.Handy6.OnClick;
-  form.Handy6.OnClick = [&](TControl& s) {
-    ++clicks;
-    handler(s);
-  };
+  test::CountCalls(form.Handy6.OnClick, clicks);
   // From code, not selected: the group follows and the handler runs as for a click.
   form.Handy6.Select();
   EXPECT_TRUE(form.Handy6.Checked());

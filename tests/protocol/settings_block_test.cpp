@@ -17,20 +17,9 @@ SettingsBlock Block(std::initializer_list<int> bytes) {
 }
 
 TEST(SettingsBlock, EncodesEveryFieldInItsByte) {
-  SettingsValues v;
-  v.marker5A = true;
-  v.yourId = 0x123456;
-  v.myId = 65536;
-  v.master = true;
-  v.overtake = true;
-  v.lastChannel = 8;
-  v.mode = 9;
-  v.lowChannel = 10;
-  v.highChannel = 11;
-  v.steeringAdjust = 255;
-  v.overtakeCount = 15;
-  v.overtakeTime = 3;
-  v.maxPower = 74;
+  SettingsValues v{.marker5A = true, .yourId = 0x123456, .myId = 65536, .master = true, .overtake = true,
+                   .lastChannel = 8, .mode = 9, .lowChannel = 10, .highChannel = 11, .steeringAdjust = 255,
+                   .overtakeCount = 15, .overtakeTime = 3, .maxPower = 74};
   EXPECT_EQ(EncodeBlock(v), Block({0x5A, 0x12, 0x34, 0x56, 0x01, 0x00, 0x00, 0x09, 8, 9, 10, 11, 255, 15, 3, 81}));
 
   v.marker5A = false;
@@ -145,7 +134,7 @@ TEST(HandicapLevels, PresetsSelectTheirOwnLevelInWindowOrder) {
   const std::vector<int> presets = {1, 3, 5, 6, 7, 8, 9, 10, 15, 250};
   std::set<std::string> names;
   for (int i = 0; i < kLevelCount; ++i) {
-    const LevelInfo& info = Levels()[i];
+    const LevelInfo& info = Info(static_cast<HandicapLevel>(i));
     EXPECT_EQ(static_cast<int>(info.level), i);
     EXPECT_EQ(info.preset, presets[i]);
     EXPECT_EQ(Classify(info.preset), info.level);

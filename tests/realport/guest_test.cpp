@@ -15,10 +15,10 @@
 
 #include "comm/CommX.h"
 #include "comm/port_discovery.h"
-#include "support/comm_test_util.h"
 #include "guest_link.h"
 #include "hex.h"
 #include "protocol/exchange.h"
+#include "support/comm_test_util.h"
 
 namespace kx71::testing {
 namespace {

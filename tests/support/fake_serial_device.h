@@ -59,7 +59,7 @@ class TFakeLine {
 
   // Waits until `pred` holds (checked whenever the fake changes, and every 10 ms), or `timeout`.
   bool WaitUntil(const std::function<bool()>& pred,
-               std::chrono::milliseconds timeout = std::chrono::seconds(10));
+                 std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
   // --- failures
   void FailOpen(bool on);

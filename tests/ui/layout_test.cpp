@@ -206,7 +206,8 @@ TEST(Layout, EveryLevelsCommentShowsWholeInItsBox) {
   TQtMainForm form;
   ASSERT_TRUE(test::ShowActive(form));
   const QSize box = form.K_Comment->size();
-  for (const LevelInfo& level : Levels()) {
+  for (int i = 0; i < kLevelCount; ++i) {
+    const LevelInfo& level = Info(static_cast<HandicapLevel>(i));
     SCOPED_TRACE(level.name);
     form.LevelOption(level.level)->setChecked(true);
     ASSERT_EQ(form.K_Comment->text(), QString::fromUtf8(level.message));

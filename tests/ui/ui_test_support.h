@@ -13,7 +13,8 @@ namespace kx71::test {
 bool ShowActive(QWidget& window);
 
 // Processes events until `done` holds or `timeout` passes; the final value of `done`.
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+bool WaitUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 // What a modal message box showed.
 struct SeenBox {

@@ -187,7 +187,8 @@ TEST_F(WinWindow, EveryLevelsMessageShowsWholeInTheCommentBox) {
   HDC dc = GetDC(comment);
   const HFONT font = MakeUiFont(kUiFontPixels);
   const HGDIOBJ old = SelectObject(dc, font);
-  for (const LevelInfo& level : Levels()) {
+  for (int i = 0; i < kLevelCount; ++i) {
+    const LevelInfo& level = Info(static_cast<HandicapLevel>(i));
     const auto lines = WrapLines(Widen(level.message), box.right - 4, [dc](std::wstring_view s) {
       SIZE size{};
       GetTextExtentPoint32W(dc, s.data(), static_cast<int>(s.size()), &size);

@@ -8,13 +8,12 @@
 #include <vector>
 
 #include "protocol/exchange.h"
-#include "windows/commx_wine_fixture.h"
-#include "windows/host_log.h"
+#include "support/host_log.h"
+#include "windows/wine_fixture.h"
 
 namespace kx71 {
 namespace {
 
-using wine::PeerCommand;
 using wine::THostLog;
 using wine::THostLogLine;
 
@@ -41,11 +40,11 @@ std::vector<std::string> Texts(const std::vector<THostLogLine>& lines) {
   return texts;
 }
 
-class ModemLinesOnWine : public wine::CommXOnWine {
+class ModemLinesOnWine : public testing::CommXOnFarEnd {
  protected:
   void SetUp() override {
     ASSERT_TRUE(THostLog("KX71_MODEM_LOG").Available()) << "run through scripts/test-windows (modem shim)";
-    CommXOnWine::SetUp();
+    CommXOnFarEnd::SetUp();
   }
 };
 
@@ -80,23 +79,24 @@ TEST_F(ModemLinesOnWine, HalfDuplexTurnsRtsOnceAroundABatch) {
     comm_.SetRTS(c.off[4] == '1');  // start from the idle level
     comm_.SetBufLenTrans(5);        // the frame below goes as three blocks in one batch
     const THostLog modem("KX71_MODEM_LOG");
-    const THostLog peerLog("KX71_PEER_LOG");
+    const THostLog unitLog("KX71_UNIT_LOG");
 
     const Frame payload = "\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C";
-    const Frame frame = PeerCommand(peer::kEcho, static_cast<int>(payload.size())) + payload;
+    const Frame frame = fixture::Command(fixture::kEcho, static_cast<std::uint8_t>(payload.size())) + payload;
     ASSERT_TRUE(comm_.Write(frame.data(), static_cast<std::int32_t>(frame.size())));
     EXPECT_EQ(ReadFrame(static_cast<int>(payload.size())), payload);
     ASSERT_TRUE(PumpUntil([&] { return LineChanges(modem).size() >= 2; }));
 
     const std::vector<THostLogLine> changes = LineChanges(modem);
     ASSERT_EQ(Texts(changes), (std::vector<std::string>{c.on, c.off}));
-    // The line was turned before the first byte went out. (When the peer read the last byte says
-    // little of when it was sent, so the turn back is not timed against it.)
-    long long firstRx = -1;
-    for (const THostLogLine& l : peerLog.Lines())
-      if (firstRx < 0 && l.text.rfind("rx ", 0) == 0) firstRx = l.ms;
-    ASSERT_GE(firstRx, 0) << "the peer logged no bytes";
-    EXPECT_LE(changes[0].ms, firstRx);
+    // The line was turned before the first byte went out: before the unit took the fixture
+    // command. (When the unit read the last byte says little of when it was sent, so the turn back
+    // is not timed against it.)
+    std::string firstRx;
+    for (const THostLogLine& l : unitLog.Lines())
+      if (firstRx.empty() && l.text.rfind("FIXTURE ", 0) == 0) firstRx = l.at;
+    ASSERT_FALSE(firstRx.empty()) << "the unit logged no fixture command";
+    EXPECT_LE(changes[0].at, firstRx);
   }
 }
 

@@ -5,7 +5,9 @@
 // EscapeCommFunction and cannot wait for line events. Where the real ioctl refuses, this library
 // keeps the lines itself, wired like a loop-back plug: RTS drives CTS, DTR drives DSR, and carrier
 // detect is always on. Each change of RTS or DTR is appended to the file named by KX71_MODEM_LOG as
-// "<CLOCK_MONOTONIC ms> <pid> RTS|DTR 0|1", so a test can check the sequence its calls produced.
+// "<UTC time> <pid> RTS|DTR 0|1", the time stamped as the simulated unit stamps its log
+// ("2026-12-08T03:04:12.123456Z"), so a test can check the sequence its calls produced and order it
+// against what the unit saw.
 //
 // Only kernel headers are used: glibc's <sys/ioctl.h> would declare ioctl() with another signature.
 #include <asm/ioctls.h>
@@ -47,11 +49,15 @@ void LogChange(const char* line, bool on) {
   const char* path = std::getenv("KX71_MODEM_LOG");
   if (path == nullptr || *path == '\0') return;
   timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  char text[96];
-  const int n = std::snprintf(text, sizeof text, "%lld %d %s %d\n",
-                              static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000,
-                              static_cast<int>(getpid()), line, on ? 1 : 0);
+  clock_gettime(CLOCK_REALTIME, &ts);
+  tm utc{};
+  gmtime_r(&ts.tv_sec, &utc);
+  char stamp[40];
+  std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%S", &utc);
+  char text[128];
+  const int n =
+      std::snprintf(text, sizeof text, "%s.%06ldZ %d %s %d\n", stamp, static_cast<long>(ts.tv_nsec / 1000),
+                    static_cast<int>(getpid()), line, on ? 1 : 0);
   const int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return;
   [[maybe_unused]] const ssize_t written =

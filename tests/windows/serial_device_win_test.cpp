@@ -1,4 +1,4 @@
-// The Windows device layer beneath the component, on the peer's COM port: what the component cannot
+// The Windows device layer beneath the component, on the simulated unit's COM port: what the component cannot
 // show from outside (a wake-up of the line-event wait, releasing a read the driver still holds).
 #include <gtest/gtest.h>
 
@@ -8,15 +8,15 @@
 #include <memory>
 
 #include "comm/serial_device.h"
-#include "windows/wine_port.h"
+#include "windows/wine_fixture.h"
 
 namespace kx71 {
 namespace {
 
 using namespace std::chrono_literals;
 
-std::unique_ptr<TSerialDevice> OpenPeerPort() {
-  // A test before may have hung the peer up: it offers a new line shortly after.
+std::unique_ptr<TSerialDevice> OpenUnitPort() {
+  // A test before may have hung the unit up: it offers a new line shortly after.
   for (int attempt = 0; attempt < 200; ++attempt) {
     if (auto device = OpenSerialDevice(wine::kPort)) return device;
     Sleep(50);
@@ -28,13 +28,13 @@ TEST(WinSerialDevice, OnlyNumberedPortsThatExistOpen) {
   EXPECT_EQ(OpenSerialDevice(0), nullptr);
   EXPECT_EQ(OpenSerialDevice(-3), nullptr);
   EXPECT_EQ(OpenSerialDevice(4321), nullptr);
-  auto device = OpenPeerPort();
+  auto device = OpenUnitPort();
   ASSERT_NE(device, nullptr);
   EXPECT_NE(device->NativeHandle(), 0xFFFFFFFFu);
 }
 
 TEST(WinSerialDevice, WakeEndsTheLineEventWait) {
-  auto device = OpenPeerPort();
+  auto device = OpenUnitPort();
   ASSERT_NE(device, nullptr);
   device->SetEventMask(kEvRxChar | kEvBreak | kEvErr);
   auto waited = std::async(std::launch::async, [&] { return device->WaitEvent(); });
@@ -48,7 +48,7 @@ TEST(WinSerialDevice, WakeEndsTheLineEventWait) {
 }
 
 TEST(WinSerialDevice, ClosingReleasesAReadInProgress) {
-  auto device = OpenPeerPort();
+  auto device = OpenUnitPort();
   ASSERT_NE(device, nullptr);
   ASSERT_TRUE(device->SetTimeouts(60000, 3000));
   device->Purge(kPurgeRxAbort | kPurgeRxClear);
@@ -63,7 +63,7 @@ TEST(WinSerialDevice, ClosingReleasesAReadInProgress) {
 }
 
 TEST(WinSerialDevice, ReceivePurgeAbortsAReadInProgress) {
-  auto device = OpenPeerPort();
+  auto device = OpenUnitPort();
   ASSERT_NE(device, nullptr);
   ASSERT_TRUE(device->SetTimeouts(60000, 3000));
   std::array<char, 64> buffer{};

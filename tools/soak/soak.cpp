@@ -25,6 +25,7 @@
 #include "comm/plain_main_thread.h"
 #include "protocol/exchange.h"
 #include "sim_process.h"
+#include "unit.h"
 
 namespace kx71 {
 namespace {
@@ -37,23 +38,6 @@ constexpr bool kSanitized = true;  // sanitizers hold freed memory back, so RSS 
 #else
 constexpr bool kSanitized = false;
 #endif
-
-enum class Fault { none, silent, shortReply, badsum, nak, extra, garbage };
-constexpr std::array kFaults = {Fault::none,  Fault::silent, Fault::shortReply, Fault::badsum,
-                                Fault::nak,   Fault::extra,  Fault::garbage};
-
-const char* Name(Fault f) {
-  switch (f) {
-    case Fault::none: return "none";
-    case Fault::silent: return "silent";
-    case Fault::shortReply: return "short";
-    case Fault::badsum: return "badsum";
-    case Fault::nak: return "nak";
-    case Fault::extra: return "extra";
-    case Fault::garbage: return "garbage";
-  }
-  return "?";
-}
 
 int CountEntries(const char* dir) {
   std::error_code ec;
@@ -72,8 +56,7 @@ long ResidentKiB() {
 // The read reply with 3 noise bytes in front: its first 18 bytes must not pass the checksum test by
 // chance, or the fault would be indistinguishable from a good reply.
 bool GarbageReadLooksGood(const SettingsBlock& stored) {
-  Frame reply = {'\x00', '\xFF', '\x3C'};
-  reply += BlockFrame(kReadCommand, stored);
+  const Frame reply = SimBytes(kNoise) + BlockFrame(kReadCommand, stored);
   return ReadReplyGood(reply.substr(0, kReadReplySize));
 }
 
@@ -158,11 +141,11 @@ class Soak {
     }
   }
 
-  Fault Draw() {
+  SimFault Draw() {
     // Clean exchanges are the most common, as on a real line.
-    std::uniform_int_distribution<int> pick(0, 2 * static_cast<int>(kFaults.size()) - 1);
+    std::uniform_int_distribution<int> pick(0, 2 * static_cast<int>(kSimFaults.size()) - 1);
     const int n = pick(rng_);
-    return n < static_cast<int>(kFaults.size()) ? kFaults[static_cast<std::size_t>(n)] : Fault::none;
+    return n < static_cast<int>(kSimFaults.size()) ? kSimFaults[static_cast<std::size_t>(n)] : SimFault::None;
   }
 
   SettingsBlock RandomBlock() {
@@ -174,9 +157,9 @@ class Soak {
 
   bool Exchange(int i, TSimProcess& sim, TCommX& comm, TPlainMainThread& main) {
     const bool write = rng_() % 2 == 0;
-    Fault fault = Draw();
-    if (!write && fault == Fault::garbage && GarbageReadLooksGood(stored_)) fault = Fault::none;
-    if (!sim.Control(std::string("fault ") + Name(fault))) return Report(i, write, fault, "unit ignored control");
+    SimFault fault = Draw();
+    if (!write && fault == SimFault::Garbage && GarbageReadLooksGood(stored_)) fault = SimFault::None;
+    if (!sim.Control(std::string("fault ") + SimFaultName(fault))) return Report(i, write, fault, "unit ignored control");
 
     bool ok = false;
     if (write) {
@@ -186,20 +169,20 @@ class Soak {
       const auto now = sim.StoredBlock();
       if (!now) return Report(i, write, fault, "cannot read the unit's state");
       const bool stored = *now == block;
-      const bool mustFail = fault == Fault::nak || fault == Fault::silent || fault == Fault::garbage ||
-                            fault == Fault::shortReply;
+      const bool mustFail = fault == SimFault::Nak || fault == SimFault::Silent || fault == SimFault::Garbage ||
+                            fault == SimFault::Short;
       if (ok && !stored) return Report(i, write, fault, "success reported, block not stored");
       if (ok && mustFail) return Report(i, write, fault, "success reported for a failed write");
       if (!ok && !mustFail) return Report(i, write, fault, "clean write failed");
-      if ((fault == Fault::nak || fault == Fault::silent) && *now != stored_)
+      if ((fault == SimFault::Nak || fault == SimFault::Silent) && *now != stored_)
         return Report(i, write, fault, "refused write changed the unit");
       stored_ = *now;
     } else {
       ++totals_.reads;
       const auto block = ReadBlock(comm);
       ok = block.has_value();
-      const bool mustFail = fault == Fault::silent || fault == Fault::shortReply || fault == Fault::badsum ||
-                            fault == Fault::garbage;
+      const bool mustFail = fault == SimFault::Silent || fault == SimFault::Short || fault == SimFault::Badsum ||
+                            fault == SimFault::Garbage;
       if (ok && *block != stored_) return Report(i, write, fault, "success reported with a wrong block");
       if (ok && mustFail) return Report(i, write, fault, "success reported for a failed read");
       if (!ok && !mustFail) return Report(i, write, fault, "clean read failed");
@@ -208,17 +191,17 @@ class Soak {
 
     // Surplus bytes after a reply must be in the queue before the next exchange purges it; bytes
     // that arrive after that purge would be taken for the next reply.
-    if (fault == Fault::extra || fault == Fault::garbage) {
+    if (fault == SimFault::Extra || fault == SimFault::Garbage) {
       WaitUntil([&] {
         main.ProcessMessages();
-        return comm.InQueueCount() >= 3;
+        return comm.InQueueCount() >= static_cast<std::int32_t>(fault == SimFault::Extra ? kSurplus.size() : kNoise.size());
       }, std::chrono::seconds(2));
     }
     return true;
   }
 
-  bool Report(int i, bool write, Fault fault, const char* what) {
-    std::printf("exchange %d (%s, fault %s): %s\n", i, write ? "write" : "read", Name(fault), what);
+  bool Report(int i, bool write, SimFault fault, const char* what) {
+    std::printf("exchange %d (%s, fault %s): %s\n", i, write ? "write" : "read", SimFaultName(fault), what);
     return false;
   }
 

@@ -82,18 +82,29 @@ int main(int argc, char** argv) {
     }
   }
 
+  if (!options.pidfile.empty()) {
+    std::FILE* f = std::fopen(options.pidfile.c_str(), "w");
+    bool written = f != nullptr && std::fprintf(f, "%d\n", static_cast<int>(getpid())) > 0;
+    if (f != nullptr && std::fclose(f) != 0) written = false;
+    if (!written) {
+      std::perror("kx71-unit-sim: pidfile");
+      return 1;
+    }
+  }
+
   TSimLog log(stdout);
   try {
-    const std::string portName = "COM" + std::to_string(options.port);
-    TPtyLine line(options.devicemap + "/" + portName);
+    TPtyLine line(options.LinkPath(), options.holdLine);
     if (options.ownTerminal) line.ClaimAsControllingTerminal();
     std::unique_ptr<TControlPipe> control;
     if (!options.control.empty()) control = std::make_unique<TControlPipe>(options.control);
     TSimUnit unit(options.block);
     unit.SetFault(options.fault);
+    unit.TakeFixtureCommands(options.fixture);
     TSimServer server(line, unit, log, control.get(), {options.delayMs, options.baud}, options.state);
+    server.ClaimNewLines(options.ownTerminal);
 
-    log.Line("PORT", portName + " " + line.Device() + " " + line.Link());
+    log.Line("PORT", PortLine(line));
     server.ReportState();
     server.Run(gStop, waitMask, stopSignals);
     log.Line("EXIT", gStop == SIGINT ? "SIGINT" : gStop == SIGTERM ? "SIGTERM" : "error");

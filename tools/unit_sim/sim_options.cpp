@@ -21,6 +21,14 @@ std::variant<SimOptions, std::string> ParseSimOptions(int argc, const char* cons
       o.ownTerminal = true;
       continue;
     }
+    if (name == "--hold-line") {
+      o.holdLine = true;
+      continue;
+    }
+    if (name == "--fixture") {
+      o.fixture = true;
+      continue;
+    }
     std::string_view value;
     if (const auto eq = name.find('='); name.starts_with("--") && eq != std::string_view::npos) {
       value = name.substr(eq + 1);
@@ -67,11 +75,18 @@ std::variant<SimOptions, std::string> ParseSimOptions(int argc, const char* cons
     } else if (name == "--state") {
       if (value.empty()) return bad;
       o.state = value;
+    } else if (name == "--link") {
+      if (value.empty()) return bad;
+      o.link = value;
+    } else if (name == "--pidfile") {
+      if (value.empty()) return bad;
+      o.pidfile = value;
     } else {
       return "unknown option " + std::string(name);
     }
   }
-  if (!haveMap || !havePort) return std::string("--devicemap and --port are required");
+  if (o.link.empty() ? !haveMap || !havePort : haveMap || havePort)
+    return std::string("either --devicemap and --port or --link is required");
   return o;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "hex.h"
 
@@ -27,6 +28,11 @@ timespec ToTimespec(std::chrono::nanoseconds d) {
 }
 
 }  // namespace
+
+std::string PortLine(const TPtyLine& line) {
+  const std::string& link = line.Link();
+  return link.substr(link.rfind('/') + 1) + " " + line.Device() + " " + link;
+}
 
 TSimServer::TSimServer(TPtyLine& line, TSimUnit& unit, TSimLog& log, TControlPipe* control, SimTiming timing,
                        std::string statePath)
@@ -143,10 +149,16 @@ bool TSimServer::ServeInput() {
 }
 
 void TSimServer::Receive(const char* bytes, std::size_t count, Clock::time_point at) {
-  Frame dropped;
-  const auto flushDropped = [&] {
+  // Dropped bytes are logged, and echoed ones sent, as one run each.
+  Frame dropped, echoed;
+  const auto flush = [&] {
     if (!dropped.empty()) log_.Line("DROP", HexText(dropped));
     dropped.clear();
+    if (!echoed.empty()) {
+      log_.Line("ECHO", HexText(echoed));
+      Send(echoed);
+    }
+    echoed.clear();
   };
   for (std::size_t i = 0; i < count && !Stopping(); ++i) {
     // On a paced line a character is complete one character time after the previous one.
@@ -157,22 +169,67 @@ void TSimServer::Receive(const char* bytes, std::size_t count, Clock::time_point
       case TSimUnit::StepKind::Dropped:
         dropped.push_back(bytes[i]);
         break;
+      case TSimUnit::StepKind::Echo:
+        echoed += step.reply;
+        break;
+      case TSimUnit::StepKind::Fixture:
+        flush();
+        if (!Fixture(step.request)) return;
+        break;
       case TSimUnit::StepKind::Pending:
-        flushDropped();
+        flush();
         partialDeadline_ = arrival + kInterByteLimit;
         break;
       case TSimUnit::StepKind::Request:
-        flushDropped();
+        flush();
         if (!PauseUntil(arrival)) return;
         log_.Line("RX", HexText(step.request));
         if (step.stored) log_.Line("STORE", HexText(unit_.Block()));
         if (!statePath_.empty()) WriteStateFile();
         if (!PauseUntil(Clock::now() + std::chrono::milliseconds(timing_.delayMs))) return;
-        Send(step.reply);
+        Reply(step.reply);
         break;
     }
   }
-  flushDropped();
+  flush();
+}
+
+void TSimServer::Reply(const Frame& bytes) {
+  if (split_.count() == 0 || bytes.size() < 2) {
+    Send(bytes);
+    return;
+  }
+  const std::size_t half = bytes.size() / 2;
+  Send(bytes.substr(0, half));
+  if (PauseUntil(Clock::now() + std::exchange(split_, {}))) Send(bytes.substr(half));
+}
+
+bool TSimServer::Fixture(const Frame& command) {
+  const auto arg = static_cast<std::uint8_t>(command[2]);
+  log_.Line("FIXTURE", HexText(command));
+  switch (command[1]) {
+    case fixture::kJunk:
+      Send(fixture::Junk(arg));
+      return true;
+    case fixture::kEcho:  // the unit echoes by itself
+      return true;
+    case fixture::kSplit:
+      split_ = std::chrono::milliseconds(10 * arg);
+      return true;
+    case fixture::kHangUp:
+      // The link goes with the line, so that nobody opens a pseudo-terminal number that another
+      // program may get next.
+      line_.RemoveLink();
+      line_.HangUp();
+      if (!PauseUntil(Clock::now() + std::chrono::milliseconds(10 * arg))) return false;
+      line_.Renew();
+      if (claimNewLines_) line_.ClaimAsControllingTerminal();
+      log_.Line("PORT", PortLine(line_));
+      return false;
+    default:
+      log_.Line("FIXTURE-ERROR", HexText(command));
+      return true;
+  }
 }
 
 void TSimServer::Send(const Frame& bytes) {

@@ -21,6 +21,9 @@ struct SimTiming {
   int baud = 0;     // characters paced at 10 bits each at this rate; 0: no pacing
 };
 
+// The PORT log line's text: the link's name, the device and the link.
+std::string PortLine(const TPtyLine& line);
+
 class TSimServer {
  public:
   // `control` may be null (no control pipe); `statePath` may be empty (no state file).
@@ -33,6 +36,9 @@ class TSimServer {
 
   // Logs the unit's state as a STATE line and rewrites the state file.
   void ReportState();
+
+  // After a fixture hang-up, makes each new line this session's controlling terminal.
+  void ClaimNewLines(bool on) { claimNewLines_ = on; }
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -47,6 +53,9 @@ class TSimServer {
   bool ServeInput();
   void Receive(const char* bytes, std::size_t count, Clock::time_point at);
   void Send(const Frame& bytes);
+  void Reply(const Frame& bytes);
+  // Carries out a fixture command; false when the line went away under the bytes still unread.
+  bool Fixture(const Frame& command);
   bool LineHungUp() const;
   void HandleControl();
   void Apply(const SimCommand& cmd);
@@ -61,6 +70,8 @@ class TSimServer {
   volatile std::sig_atomic_t* stop_ = nullptr;
   const sigset_t* waitMask_ = nullptr;
   const sigset_t* stopSignals_ = nullptr;
+  bool claimNewLines_ = false;
+  std::chrono::milliseconds split_{0};   // the next reply goes in two halves this far apart
   Clock::time_point lastArrival_{};      // when the last received character finished on the line
   Clock::time_point partialDeadline_{};  // a partly received request is dropped after this
 };

@@ -11,11 +11,6 @@ constexpr std::pair<SimFault, const char*> kFaultNames[] = {
     {SimFault::Garbage, "garbage"},
 };
 
-template <std::size_t N>
-Frame Bytes(const std::array<std::uint8_t, N>& bytes) {
-  return Frame(bytes.begin(), bytes.end());
-}
-
 }  // namespace
 
 std::optional<SimFault> ParseSimFault(std::string_view name) {
@@ -33,23 +28,23 @@ const char* SimFaultName(SimFault fault) {
 }
 
 SettingsBlock DefaultSimBlock() {
-  SettingsValues v;
-  v.marker5A = true;
-  v.yourId = 0x123456;
-  v.myId = 0x654321;
-  v.overtake = true;
-  v.lastChannel = 16;
-  v.mode = 2;
-  v.lowChannel = 32;
-  v.highChannel = 192;
-  v.steeringAdjust = 128;
-  v.overtakeCount = 5;
-  v.overtakeTime = 3;
-  v.maxPower = 74;
-  return EncodeBlock(v);
+  return EncodeBlock({.marker5A = true, .yourId = 0x123456, .myId = 0x654321, .overtake = true, .lastChannel = 16,
+                      .mode = 2, .lowChannel = 32, .highChannel = 192, .steeringAdjust = 128, .overtakeCount = 5,
+                      .overtakeTime = 3, .maxPower = 74});
 }
 
 TSimUnit::Step TSimUnit::Feed(std::uint8_t byte) {
+  if (echo_ > 0) {
+    --echo_;
+    return {StepKind::Echo, {}, Frame(1, static_cast<char>(byte)), false};
+  }
+  if (!partial_.empty() && static_cast<std::uint8_t>(partial_[0]) == fixture::kPrefix) {
+    partial_.push_back(static_cast<char>(byte));
+    if (partial_.size() < 3) return {};
+    Frame command = std::exchange(partial_, {});
+    if (command[1] == fixture::kEcho) echo_ = static_cast<std::uint8_t>(command[2]);
+    return {StepKind::Fixture, std::move(command), {}, false};
+  }
   if (!partial_.empty()) {
     partial_.push_back(static_cast<char>(byte));
     if (partial_.size() < static_cast<std::size_t>(kBlockFrameSize)) return {};
@@ -67,7 +62,7 @@ TSimUnit::Step TSimUnit::Feed(std::uint8_t byte) {
     ++reads_;
     return Answer(Frame(1, static_cast<char>(byte)), BlockFrame(kReadCommand, block_));
   }
-  if (byte == kWriteCommand) {
+  if (byte == kWriteCommand || (fixtures_ && byte == fixture::kPrefix)) {
     partial_.push_back(static_cast<char>(byte));
     return {};
   }
@@ -93,10 +88,10 @@ TSimUnit::Step TSimUnit::Answer(Frame request, Frame reply) {
       reply[kBlockFrameSize - 1] = static_cast<char>(reply[kBlockFrameSize - 1] + 1);
       break;
     case SimFault::Extra:
-      reply += Bytes(kSurplus);
+      reply += SimBytes(kSurplus);
       break;
     case SimFault::Garbage:
-      reply = Bytes(kNoise) + reply;
+      reply = SimBytes(kNoise) + reply;
       break;
   }
   return {StepKind::Request, std::move(request), std::move(reply), false};

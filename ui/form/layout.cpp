@@ -162,11 +162,4 @@ std::span<const TControlDef> Layout() {
   return kLayout;
 }
 
-const TControlDef* FindDef(std::string_view name) {
-  for (const TControlDef& def : kLayout) {
-    if (name == def.name) return &def;
-  }
-  return nullptr;
-}
-
 }  // namespace kx71

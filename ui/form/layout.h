@@ -100,7 +100,4 @@ struct TControlDef {
 // Every control, in creation order.
 std::span<const TControlDef> Layout();
 
-// The row named `name`, or nullptr.
-const TControlDef* FindDef(std::string_view name);
-
 }  // namespace kx71

@@ -1,6 +1,6 @@
-// Logs that the host side of the fixture writes while a test runs: the modem-line shim's
-// (KX71_MODEM_LOG) and the peer's (KX71_PEER_LOG). Both stamp lines with CLOCK_MONOTONIC
-// milliseconds, so their entries can be ordered against each other.
+// Logs that the host side of the Wine fixture writes while a test runs: the modem-line shim's
+// (KX71_MODEM_LOG) and the simulated unit's (KX71_UNIT_LOG). Both stamp lines with the UTC time in
+// one fixed-width form ("2026-12-08T03:04:12.123456Z"), so stamps order as text.
 #pragma once
 
 #include <cstdlib>
@@ -12,7 +12,7 @@
 namespace kx71::wine {
 
 struct THostLogLine {
-  long long ms = 0;
+  std::string at;    // the time stamp
   std::string text;  // the rest of the line
 };
 
@@ -35,7 +35,7 @@ class THostLog {
     while (std::getline(in, line)) {
       std::istringstream fields(line);
       THostLogLine entry;
-      fields >> entry.ms;
+      fields >> entry.at;
       std::getline(fields >> std::ws, entry.text);
       lines.push_back(entry);
     }
