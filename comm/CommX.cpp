@@ -60,27 +60,17 @@ constexpr const char* kMsgTimeouts = "通信タイムアウト時間の設定で
 constexpr const char* kMsgXon = "Ｘｏｎ文字の設定でエラーが発生しました";
 constexpr const char* kMsgXoff = "Ｘｏｆｆ文字の設定でエラーが発生しました";
 
-constexpr std::uint32_t kEventMask = kEvRxChar | kEvBreak | kEvErr;  // 0xC1
-constexpr std::int32_t kLineErrorBits = 0x0E;
+constexpr std::uint32_t kEventMask = kEvRxChar | kEvBreak | kEvErr;
+static_assert(kEventMask == 0xC1);
 constexpr std::int32_t kMaxWaitingBlocks = 32;
 
-// The whole flag word that each flow-control choice puts into the control block.
-constexpr std::uint32_t FlowFlagWord(TCommFlowCtrls flow) {
-  switch (flow) {
-    case cfcRtsCts:
-      return 0x2017;
-    case cfcDtrDsr:
-      return 0x102B;
-    case cfcXonXoff:
-      return 0x1313;
-    case cfcHalfHigh:
-      return 0x0013;
-    case cfcHalfLow:
-    case cfcNone:
-      return 0x1013;
-  }
-  return 0x1013;
-}
+// The fixed pauses of Open and Close, kept so that the line's timing does not depend on how fast
+// the workers start and end: a unit never sees a request within 100 ms of the port opening, the
+// purges and the lowered lines take effect before the workers stop, and a port closed and opened
+// again has been released for 200 ms in between.
+constexpr std::int32_t kOpenSettleMs = 100;   // after the workers start
+constexpr std::int32_t kCloseDrainMs = 100;   // after the purges, before the workers end
+constexpr std::int32_t kCloseReleaseMs = 200;  // after the device is closed
 
 // One character's time in ms plus one, or -1 for a rate below 10 bit/s.
 std::int32_t CharTimeFor(std::int32_t bitRate) {
@@ -132,11 +122,7 @@ void TCustomCommX::Open() {
   }
   device_ = std::move(device);
   ++session_;
-  {
-    std::lock_guard lock(shared_->countLock);
-    shared_->pendingBytes = 0;
-    shared_->pendingBlocks = 0;
-  }
+  shared_->Reset();
   try {
     ApplyBufferSizes();
     device_->Purge(kPurgeTxAbort | kPurgeTxClear);
@@ -177,7 +163,7 @@ void TCustomCommX::StartWorkers() {
   } catch (const std::exception&) {
     throw ECommError(kMsgReceiveThread);
   }
-  Pause(100);
+  Pause(kOpenSettleMs);
 }
 
 void TCustomCommX::Close() {
@@ -186,7 +172,7 @@ void TCustomCommX::Close() {
   SetRTS(false);
   PurgeTrans();
   TCustomCommX::PurgeReceive();  // also run from the destructor: no dynamic binding wanted
-  Pause(100);
+  Pause(kCloseDrainMs);
   // Both workers leave their waits (also a wait for the main thread) and end before the device is
   // closed, so no worker ever uses a closed descriptor.
   if (trans_) trans_->Terminate();
@@ -197,7 +183,7 @@ void TCustomCommX::Close() {
   receive_.reset();
   device_.reset();
   ++readGeneration_;
-  Pause(200);
+  Pause(kCloseReleaseMs);
 }
 
 bool TCustomCommX::Write(const void* buffer, std::int32_t count) {
@@ -207,12 +193,7 @@ bool TCustomCommX::Write(const void* buffer, std::int32_t count) {
   std::int32_t remaining = count;
   while (remaining > 0) {
     if (!IsOpen() || !trans_) return false;
-    std::int32_t blocks;
-    {
-      std::lock_guard lock(shared_->countLock);
-      blocks = shared_->pendingBlocks;
-    }
-    if (blocks >= kMaxWaitingBlocks) {
+    if (shared_->PendingBlocks() >= kMaxWaitingBlocks) {
       // Handlers may run here and close the port; the loop then ends with false.
       mainThread_.ProcessMessages();
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -226,16 +207,10 @@ bool TCustomCommX::Write(const void* buffer, std::int32_t count) {
     } catch (const std::bad_alloc&) {
       return false;
     }
-    {
-      std::lock_guard lock(shared_->countLock);
-      shared_->pendingBytes += n;
-      ++shared_->pendingBlocks;
-    }
+    shared_->BlockQueued(n);
     if (!trans_->PostBlock(std::move(block))) {
-      // Not handed over: it must not stay counted, or PurgeTrans would wait for it for ever.
-      std::lock_guard lock(shared_->countLock);
-      shared_->pendingBytes = std::max(shared_->pendingBytes - n, 0);
-      if (shared_->pendingBlocks > 0) --shared_->pendingBlocks;
+      // Not handed over: it does not stay counted, or PurgeTrans would wait for it for ever.
+      shared_->BlockDone(n);
       return false;
     }
     p += n;
@@ -270,7 +245,7 @@ std::int32_t TCustomCommX::Read(void* buffer, std::int32_t count) {
     r = device->PollRead(1);
   }
   if (r.state == TIoState::Done) return r.bytes;
-  ReportLineErrors(device->ClearErrors().errors & kLineErrorBits);
+  ReportLineErrors(device->ClearErrors().errors & kCeLineErrors);
   return -1;
 }
 
@@ -291,8 +266,7 @@ void TCustomCommX::PurgeTrans() {
       device_->Purge(kPurgeTxAbort | kPurgeTxClear);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    std::lock_guard lock(shared_->countLock);
-    if (shared_->pendingBytes == 0) break;
+    if (shared_->PendingBytes() == 0) break;
   }
   trans_->Purge = false;
 }
@@ -521,13 +495,11 @@ std::int32_t TCustomCommX::TransCharTime() const {
 }
 
 std::int32_t TCustomCommX::PendingBytes() {
-  std::lock_guard lock(shared_->countLock);
-  return shared_->pendingBytes;
+  return shared_->PendingBytes();
 }
 
 std::int32_t TCustomCommX::PendingBlocks() {
-  std::lock_guard lock(shared_->countLock);
-  return shared_->pendingBlocks;
+  return shared_->PendingBlocks();
 }
 
 }  // namespace kx71

@@ -8,15 +8,12 @@
 #include <stdexcept>
 
 #include "comm/comm_dcb.h"
+#include "comm/comm_enums.h"
 #include "comm/main_thread.h"
 #include "comm/serial_device.h"
 #include "protocol/exchange_port.h"
 
 namespace kx71 {
-
-enum TCommParityBits { cpbNone, cpbOdd, cpbEven };
-enum TCommStopBits { csb1, csb1p5, csb2 };
-enum TCommFlowCtrls { cfcRtsCts, cfcDtrDsr, cfcXonXoff, cfcHalfHigh, cfcHalfLow, cfcNone };
 
 // Raised for port failures, with a Japanese message.
 class ECommError : public std::runtime_error {
@@ -39,7 +36,7 @@ class TCommNotifier;
 class TCommTransThread;
 class TCommReceiveThread;
 struct TCommReport;
-struct TTransShared;
+class TTransShared;
 
 using TCommReceiveEvent = std::function<void(TCustomCommX* Sender, std::int32_t ReceiveSize)>;
 using TCommBreakEvent = std::function<void(TCustomCommX* Sender)>;

@@ -4,21 +4,55 @@
 
 #include <cstdint>
 
+#include "comm/comm_enums.h"
+
 namespace kx71 {
 
-// Bits of TCommDcb::Flags.
-inline constexpr std::uint32_t kDcbBinary = 0x0001;
-inline constexpr std::uint32_t kDcbParity = 0x0002;
-inline constexpr std::uint32_t kDcbOutxCtsFlow = 0x0004;
-inline constexpr std::uint32_t kDcbOutxDsrFlow = 0x0008;
-inline constexpr std::uint32_t kDcbDtrControlMask = 0x0030;  // 0 disable, 0x10 enable, 0x20 handshake
-inline constexpr std::uint32_t kDcbDtrEnable = 0x0010;
-inline constexpr std::uint32_t kDcbDtrHandshake = 0x0020;
-inline constexpr std::uint32_t kDcbOutX = 0x0100;
-inline constexpr std::uint32_t kDcbInX = 0x0200;
-inline constexpr std::uint32_t kDcbRtsControlMask = 0x3000;  // 0 disable, 0x1000 enable, 0x2000 handshake
-inline constexpr std::uint32_t kDcbRtsEnable = 0x1000;
-inline constexpr std::uint32_t kDcbRtsHandshake = 0x2000;
+// Bits of TCommDcb::Flags, where the Windows block keeps its bit fields.
+inline constexpr std::uint32_t kDcbBinary = 1u << 0;
+inline constexpr std::uint32_t kDcbParity = 1u << 1;
+inline constexpr std::uint32_t kDcbOutxCtsFlow = 1u << 2;
+inline constexpr std::uint32_t kDcbOutxDsrFlow = 1u << 3;
+// DTR and RTS control are two-bit fields: disable 0, enable 1, handshake 2.
+inline constexpr int kDcbDtrControlShift = 4;
+inline constexpr int kDcbRtsControlShift = 12;
+inline constexpr std::uint32_t kDcbDtrEnable = 1u << kDcbDtrControlShift;
+inline constexpr std::uint32_t kDcbDtrHandshake = 2u << kDcbDtrControlShift;
+inline constexpr std::uint32_t kDcbDtrControlMask = 3u << kDcbDtrControlShift;
+inline constexpr std::uint32_t kDcbOutX = 1u << 8;
+inline constexpr std::uint32_t kDcbInX = 1u << 9;
+inline constexpr std::uint32_t kDcbRtsEnable = 1u << kDcbRtsControlShift;
+inline constexpr std::uint32_t kDcbRtsHandshake = 2u << kDcbRtsControlShift;
+inline constexpr std::uint32_t kDcbRtsControlMask = 3u << kDcbRtsControlShift;
+
+// The whole flag word each flow-control choice puts into the block: binary mode and parity checking
+// always, then its handshake. Every other flag is off. The half-duplex choices leave RTS to the
+// transmit worker, which turns it around each batch.
+constexpr std::uint32_t FlowFlagWord(TCommFlowCtrls flow) {
+  constexpr std::uint32_t always = kDcbBinary | kDcbParity;
+  switch (flow) {
+    case cfcRtsCts:
+      return always | kDcbOutxCtsFlow | kDcbDtrEnable | kDcbRtsHandshake;
+    case cfcDtrDsr:
+      return always | kDcbOutxDsrFlow | kDcbDtrHandshake | kDcbRtsEnable;
+    case cfcXonXoff:
+      return always | kDcbDtrEnable | kDcbOutX | kDcbInX | kDcbRtsEnable;
+    case cfcHalfHigh:
+      return always | kDcbDtrEnable;
+    case cfcHalfLow:
+    case cfcNone:
+      break;
+  }
+  return always | kDcbDtrEnable | kDcbRtsEnable;
+}
+
+// The words a Windows driver is handed for each choice.
+static_assert(FlowFlagWord(cfcRtsCts) == 0x2017);
+static_assert(FlowFlagWord(cfcDtrDsr) == 0x102B);
+static_assert(FlowFlagWord(cfcXonXoff) == 0x1313);
+static_assert(FlowFlagWord(cfcHalfHigh) == 0x0013);
+static_assert(FlowFlagWord(cfcHalfLow) == 0x1013);
+static_assert(FlowFlagWord(cfcNone) == 0x1013);
 
 struct TCommDcb {
   std::uint32_t DCBlength = 28;

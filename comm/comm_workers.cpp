@@ -6,9 +6,36 @@
 namespace kx71 {
 
 namespace {
-constexpr std::int32_t kLineErrorBits = 0x0E;  // overrun, parity, framing
 constexpr std::int32_t kTurnDelayMs = 50;
 }  // namespace
+
+void TTransShared::Reset() {
+  std::lock_guard lock(countLock_);
+  pendingBytes_ = 0;
+  pendingBlocks_ = 0;
+}
+
+void TTransShared::BlockQueued(std::int32_t bytes) {
+  std::lock_guard lock(countLock_);
+  pendingBytes_ += bytes;
+  ++pendingBlocks_;
+}
+
+void TTransShared::BlockDone(std::int32_t bytes) {
+  std::lock_guard lock(countLock_);
+  pendingBytes_ = pendingBytes_ - bytes > 0 ? pendingBytes_ - bytes : 0;
+  if (pendingBlocks_ > 0) --pendingBlocks_;
+}
+
+std::int32_t TTransShared::PendingBytes() {
+  std::lock_guard lock(countLock_);
+  return pendingBytes_;
+}
+
+std::int32_t TTransShared::PendingBlocks() {
+  std::lock_guard lock(countLock_);
+  return pendingBlocks_;
+}
 
 TCommTransThread::TCommTransThread(TSerialDevice& device, TTransShared& shared, TCommNotifier& notifier,
                                    std::uint64_t session)
@@ -54,7 +81,7 @@ void TCommTransThread::Pause(std::int32_t ms) {
 }
 
 void TCommTransThread::ReportLineErrors() {
-  const std::int32_t errors = device_.ClearErrors().errors & kLineErrorBits;
+  const std::int32_t errors = device_.ClearErrors().errors & kCeLineErrors;
   // Posted, not sent: PurgeTrans and Close wait for this worker without processing messages.
   if (errors != 0) notifier_.Post({{kCommMsgError, errors}}, session_);
 }
@@ -124,9 +151,7 @@ void TCommTransThread::Execute() {
         WriteBlock(m.block);
       }
       m.block = {};
-      std::lock_guard lock(shared_.countLock);
-      shared_.pendingBytes = shared_.pendingBytes - n > 0 ? shared_.pendingBytes - n : 0;
-      if (shared_.pendingBlocks > 0) --shared_.pendingBlocks;
+      shared_.BlockDone(n);
     }
     if (turned) TurnOff(turnedFor);
   }
@@ -160,7 +185,7 @@ void TCommReceiveThread::Execute() {
     if (terminated_) break;
     if (mask == 0) continue;
     std::vector<TCommReport> reports;
-    if (const std::int32_t errors = device_.ClearErrors().errors & kLineErrorBits; errors != 0)
+    if (const std::int32_t errors = device_.ClearErrors().errors & kCeLineErrors; errors != 0)
       reports.push_back({kCommMsgError, errors});
     if (mask & kEvBreak) reports.push_back({kCommMsgBreak, static_cast<std::int32_t>(mask)});
     if (mask & kEvRxChar) reports.push_back({kCommMsgReceive, 0});

@@ -11,18 +11,29 @@
 #include <thread>
 #include <vector>
 
-#include "comm/CommX.h"
+#include "comm/comm_enums.h"
 #include "comm/comm_notifier.h"
 #include "comm/serial_device.h"
 
 namespace kx71 {
 
 // What Write, PurgeTrans and the transmit worker share. No thread holds both locks at once.
-struct TTransShared {
-  std::mutex portLock;             // around each write start and each transmit purge
-  std::mutex countLock;            // around the two counters
-  std::int32_t pendingBytes = 0;   // queued and not yet handled
-  std::int32_t pendingBlocks = 0;  // queued and not yet handled
+class TTransShared {
+ public:
+  std::mutex portLock;  // around each write start and each transmit purge
+
+  // The counters of blocks queued and not yet handled, each read or change under their own lock.
+  void Reset();
+  void BlockQueued(std::int32_t bytes);
+  // A block handled (written, discarded or never handed over); the counters never go below 0.
+  void BlockDone(std::int32_t bytes);
+  std::int32_t PendingBytes();
+  std::int32_t PendingBlocks();
+
+ private:
+  std::mutex countLock_;
+  std::int32_t pendingBytes_ = 0;
+  std::int32_t pendingBlocks_ = 0;
 };
 
 class TCommTransThread {

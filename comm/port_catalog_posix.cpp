@@ -12,7 +12,7 @@
 #include <unordered_set>
 
 #include "comm/port_names.h"
-#include "protocol/int_text.h"
+#include "text/int_text.h"
 
 namespace kx71 {
 namespace fs = std::filesystem;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "protocol/int_text.h"
+#include "text/int_text.h"
 
 namespace kx71 {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "protocol/int_text.h"
+#include "text/int_text.h"
 
 namespace kx71 {
 namespace {

@@ -30,6 +30,9 @@ inline constexpr std::int32_t kCeOverrun = 0x02;
 inline constexpr std::int32_t kCeRxParity = 0x04;
 inline constexpr std::int32_t kCeFrame = 0x08;
 inline constexpr std::int32_t kCeBreak = 0x10;
+// The errors the component reports: overrun, parity and framing.
+inline constexpr std::int32_t kCeLineErrors = kCeOverrun | kCeRxParity | kCeFrame;
+static_assert(kCeLineErrors == 0x0E);
 
 // Line events.
 inline constexpr std::uint32_t kEvRxChar = 0x01;

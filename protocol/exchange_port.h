@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "settings_block.h"
+#include "frame.h"
 
 namespace kx71 {
 

@@ -67,14 +67,14 @@ SettingsBlock EncodeBlock(const SettingsValues& v) {
   PutId(b, 1, v.yourId);
   PutId(b, 4, v.myId);
   b[7] = static_cast<std::uint8_t>((v.master ? 0x01 : 0) | (v.overtake ? 0x08 : 0));
-  b[8] = Byte(v.last);
+  b[8] = Byte(v.lastChannel);
   b[9] = Byte(v.mode);
-  b[10] = Byte(v.ua);
-  b[11] = Byte(v.low);
-  b[12] = Byte(v.hich);
-  b[13] = Byte(v.thr);
-  b[14] = Byte(v.yobi1);
-  b[15] = PowerByte(v.yobi2);
+  b[10] = Byte(v.lowChannel);
+  b[11] = Byte(v.highChannel);
+  b[12] = Byte(v.steeringAdjust);
+  b[13] = Byte(v.overtakeCount);
+  b[14] = Byte(v.overtakeTime);
+  b[15] = PowerByte(v.maxPower);
   return b;
 }
 
@@ -88,14 +88,14 @@ SettingsValues DecodeBlock(std::span<const std::uint8_t> b) {
   v.myId = GetId(b, 4);
   v.master = (b[7] & 0x01) != 0;
   v.overtake = (b[7] & 0x08) != 0;
-  v.last = b[8];
+  v.lastChannel = b[8];
   v.mode = b[9];
-  v.ua = b[10];
-  v.low = b[11];
-  v.hich = b[12];
-  v.thr = std::clamp<int>(b[13], kMinCount, kMaxCount);
-  v.yobi1 = std::clamp<int>(b[14], kMinCount, kMaxCount);
-  v.yobi2 = std::clamp(PowerPosition(b[15]), kMinPower, kMaxPower);
+  v.lowChannel = b[10];
+  v.highChannel = b[11];
+  v.steeringAdjust = b[12];
+  v.overtakeCount = std::clamp<int>(b[13], kMinCount, kMaxCount);
+  v.overtakeTime = std::clamp<int>(b[14], kMinCount, kMaxCount);
+  v.maxPower = std::clamp(PowerPosition(b[15]), kMinPower, kMaxPower);
   return v;
 }
 

@@ -7,10 +7,9 @@
 #include <string>
 #include <string_view>
 
-namespace kx71 {
+#include "frame.h"
 
-// A byte string sent to or received from the unit (bytes 0x00..0xFF held in chars).
-using Frame = std::string;
+namespace kx71 {
 
 inline constexpr std::size_t kBlockSize = 16;
 using SettingsBlock = std::array<std::uint8_t, kBlockSize>;
@@ -20,21 +19,22 @@ inline constexpr std::uint32_t kMaxIdentifier = 0xFFFFFF;
 inline constexpr int kMinCount = 1, kMaxCount = 250;  // overtake count and time (bytes 13, 14)
 inline constexpr int kMinPower = 0, kMaxPower = 100;  // power position (byte 15)
 
-// The window's working copy of the block: one field per editor, named after the editor.
+// The block's contents as values: the two identifiers, the marker choice and flags, and the eight
+// one-byte settings, each in the range its editor holds.
 struct SettingsValues {
-  bool marker5A = true;       // BUP_5Ah selected (byte 0 = 0x5A), else BUP_00h (0x00)
-  std::uint32_t yourId = 0;   // YOUID_EDIT, bytes 1..3
-  std::uint32_t myId = 0;     // MYID_EDIT, bytes 4..6
-  bool master = false;        // MAS_ON, bit 0 of byte 7
-  bool overtake = false;      // OT_ON, bit 3 of byte 7
-  int last = 0;               // LAST_BAR, byte 8
-  int mode = 0;               // MODE_BAR, byte 9
-  int ua = 0;                 // UA_BAR ("LOW CH"), byte 10
-  int low = 0;                // LOW_BAR ("HIGH CH"), byte 11
-  int hich = 0;               // HICH_BAR ("ST ADJ"), byte 12
-  int thr = 1;                // THR_BAR, overtake count, byte 13
-  int yobi1 = 1;              // YOBI1_BAR, overtake time in seconds, byte 14
-  int yobi2 = 0;              // YOBI2_BAR, power position, byte 15 = 118 - position / 2
+  bool marker5A = true;      // byte 0 = 0x5A, else 0x00
+  std::uint32_t yourId = 0;  // bytes 1..3, most significant first
+  std::uint32_t myId = 0;    // bytes 4..6
+  bool master = false;       // bit 0 of byte 7
+  bool overtake = false;     // bit 3 of byte 7
+  int lastChannel = 0;       // byte 8
+  int mode = 0;              // byte 9
+  int lowChannel = 0;        // byte 10
+  int highChannel = 0;       // byte 11
+  int steeringAdjust = 0;    // byte 12
+  int overtakeCount = 1;     // byte 13
+  int overtakeTime = 1;      // byte 14, in seconds
+  int maxPower = 0;          // byte 15 = 118 - maxPower / 2 (a position 0..100)
 
   bool operator==(const SettingsValues&) const = default;
 };

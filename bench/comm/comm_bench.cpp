@@ -16,7 +16,7 @@
 #include "bench/bench_row.h"
 #include "comm/CommX.h"
 #include "comm/plain_main_thread.h"
-#include "support/pty_port.h"
+#include "pty_line.h"
 
 namespace kx71 {
 namespace {
@@ -63,7 +63,7 @@ void IdleCpu(TMainThread& main) {
   BenchRow(perSecond < 1.0, "idle CPU, open port (5 s)", "< 1 ms/s", "%.3f ms/s", perSecond);
 }
 
-void ReadLatency(TMainThread& main, testing::TPtyPort& pty) {
+void ReadLatency(TMainThread& main, TPtyLine& pty) {
   TCommX c(main);
   c.SetPortNo(kPort);
   c.SetFlowCtrl(cfcNone);
@@ -101,7 +101,7 @@ void ReadLatency(TMainThread& main, testing::TPtyPort& pty) {
            "%.3f ms, %d failed", median, failures);
 }
 
-void OpenCloseCycles(TMainThread& main, testing::TPtyPort& pty) {
+void OpenCloseCycles(TMainThread& main, TPtyLine& pty) {
   // The fixed 100/200/100 ms pauses are skipped here: they cost time, not resources.
   TCommX c(main, TCommXEnvironment{{}, [](std::int32_t) {}});
   c.SetPortNo(kPort);
@@ -136,8 +136,8 @@ void OpenCloseCycles(TMainThread& main, testing::TPtyPort& pty) {
 }  // namespace kx71
 
 int main() {
-  kx71::testing::TPtyDeviceMap map;
-  kx71::testing::TPtyPort& pty = map.Add(kx71::kPort);
+  kx71::TPtyDeviceMap map;
+  kx71::TPtyLine& pty = map.Add(kx71::kPort);
   kx71::TPlainMainThread main;
   kx71::IdleCpu(main);
   kx71::ReadLatency(main, pty);

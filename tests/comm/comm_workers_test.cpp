@@ -6,7 +6,7 @@
 
 #include "comm/CommX.h"
 #include "comm/plain_main_thread.h"
-#include "comm_test_util.h"
+#include "support/comm_test_util.h"
 #include "support/fake_serial_device.h"
 
 namespace kx71::testing {
@@ -31,7 +31,7 @@ class HalfDuplex : public ::testing::Test {
     sent = TFakeClock::now();
     ASSERT_TRUE(c->SendString("aaaabbbbcccc"));
     line->StallWrites(false);
-    ASSERT_TRUE(line->WaitFor([&] { return line->LineChanges().size() == turnsBefore + 2; }));
+    ASSERT_TRUE(line->WaitUntil([&] { return line->LineChanges().size() == turnsBefore + 2; }));
   }
 
   TPlainMainThread main;
@@ -96,7 +96,7 @@ TEST_F(HalfDuplex, OtherFlowControlsNeverTouchRts) {
     line = std::make_shared<TFakeLine>();
     OpenWith(flow);
     ASSERT_TRUE(c->SendString("aaaabbbbcccc"));
-    ASSERT_TRUE(line->WaitFor([&] { return c->PendingBytes() == 0; }));
+    ASSERT_TRUE(line->WaitUntil([&] { return c->PendingBytes() == 0; }));
     EXPECT_EQ(line->Written(), "aaaabbbbcccc");
     EXPECT_TRUE(line->LineChanges().empty()) << flow;
     c.reset();

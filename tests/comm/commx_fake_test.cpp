@@ -9,7 +9,7 @@
 #include "comm/CommX.h"
 #include "comm/plain_main_thread.h"
 #include "comm/serial_device.h"
-#include "comm_test_util.h"
+#include "support/comm_test_util.h"
 #include "support/fake_serial_device.h"
 
 namespace kx71::testing {
@@ -210,7 +210,7 @@ TEST_F(FakeComm, WriteCutsDataIntoBlocksAndCountsThemUntilWritten) {
   EXPECT_EQ(c->PendingBytes(), 5000);
   EXPECT_EQ(c->PendingBlocks(), 3);
   line->StallWrites(false);
-  ASSERT_TRUE(line->WaitFor([&] { return c->PendingBytes() == 0; }));
+  ASSERT_TRUE(line->WaitUntil([&] { return c->PendingBytes() == 0; }));
   EXPECT_EQ(c->PendingBlocks(), 0);
   std::vector<std::int32_t> sizes;
   for (const TFakeWrite& w : line->Writes()) sizes.push_back(w.requested);
@@ -232,7 +232,7 @@ TEST_F(FakeComm, WriteWaitsWhile32BlocksAreQueuedAndKeepsTheMainThreadServed) {
   const std::string data = Pattern(100);
   EXPECT_TRUE(c->Write(data.data(), 100));
   EXPECT_EQ(blocksSeenByHandler, 32);
-  ASSERT_TRUE(line->WaitFor([&] { return line->Written().size() == 100; }));
+  ASSERT_TRUE(line->WaitUntil([&] { return line->Written().size() == 100; }));
   EXPECT_EQ(line->Written(), data);
 }
 
@@ -251,7 +251,7 @@ TEST_F(FakeComm, WriteRefusesWhatItCannotQueue) {
   EXPECT_TRUE(c->SendString(""));
   c->SetBufLenTrans(2);
   EXPECT_TRUE(c->SendString("abc"));
-  ASSERT_TRUE(line->WaitFor([&] { return line->Written() == "abc"; }));
+  ASSERT_TRUE(line->WaitUntil([&] { return line->Written() == "abc"; }));
 }
 
 TEST_F(FakeComm, PurgeTransDiscardsQueuedAndStalledBlocks) {
@@ -260,14 +260,14 @@ TEST_F(FakeComm, PurgeTransDiscardsQueuedAndStalledBlocks) {
   c->Open();
   line->StallWrites(true);
   EXPECT_TRUE(c->SendString("aaaabbbbcccc"));
-  ASSERT_TRUE(line->WaitFor([&] { return c->PendingBlocks() == 3; }));
+  ASSERT_TRUE(line->WaitUntil([&] { return c->PendingBlocks() == 3; }));
   c->PurgeTrans();
   EXPECT_EQ(c->PendingBytes(), 0);
   EXPECT_EQ(c->PendingBlocks(), 0);
   EXPECT_EQ(line->Written(), "");
   line->StallWrites(false);
   EXPECT_TRUE(c->SendString("ok"));  // the purge is over: blocks are written again
-  ASSERT_TRUE(line->WaitFor([&] { return line->Written() == "ok"; }));
+  ASSERT_TRUE(line->WaitUntil([&] { return line->Written() == "ok"; }));
 }
 
 TEST_F(FakeComm, WriteFailuresAreReportedAndTheWorkerGoesOn) {
@@ -290,7 +290,7 @@ TEST_F(FakeComm, WriteFailuresAreReportedAndTheWorkerGoesOn) {
   // A device that fails every write makes no progress: each block ends after one attempt.
   line->FailNextWrites(1000, 0);
   EXPECT_TRUE(c->SendString(std::string(25, 'z')));
-  ASSERT_TRUE(line->WaitFor([&] { return c->PendingBytes() == 0; }));
+  ASSERT_TRUE(line->WaitUntil([&] { return c->PendingBytes() == 0; }));
   EXPECT_EQ(line->Writes().size(), 2u + 2u + 3u);
 }
 
@@ -327,7 +327,7 @@ TEST_F(FakeComm, NoReceiveEventForAQueueEmptiedBeforeTheReportIsHandled) {
   c->OnReceive = [&](TCustomCommX*, std::int32_t) { ++received; };
   c->Open();
   line->Deliver("abc");
-  ASSERT_TRUE(line->WaitFor([&] { return main.posted.load() == 1; }));
+  ASSERT_TRUE(line->WaitUntil([&] { return main.posted.load() == 1; }));
   c->PurgeReceive();
   main.ProcessMessages();
   EXPECT_EQ(received, 0);
@@ -341,7 +341,7 @@ TEST_F(FakeComm, NoEventAfterCloseEvenForReportsOnTheirWay) {
   c->Open();
   line->Event(kCeOverrun, false, "abc");
   // The receive worker waits for the main thread, which closes without processing messages.
-  ASSERT_TRUE(line->WaitFor([&] { return main.posted.load() == 1; }));
+  ASSERT_TRUE(line->WaitUntil([&] { return main.posted.load() == 1; }));
   c->Close();
   main.ProcessMessages();
   EXPECT_EQ(events, 0);
@@ -349,7 +349,7 @@ TEST_F(FakeComm, NoEventAfterCloseEvenForReportsOnTheirWay) {
   // Nor in a later opening: the report belongs to the one that ended.
   c->Open();
   line->Event(kCeOverrun, false, "abc");
-  ASSERT_TRUE(line->WaitFor([&] { return main.posted.load() == 2; }));
+  ASSERT_TRUE(line->WaitUntil([&] { return main.posted.load() == 2; }));
   c->Close();
   c->Open();
   main.ProcessMessages();
@@ -364,7 +364,7 @@ TEST_F(FakeComm, ReportsArrivingAfterTheComponentIsGoneDoNothing) {
     c->OnReceive = [&](TCustomCommX*, std::int32_t) { ++events; };
     c->Open();
     line->Deliver("abc");
-    ASSERT_TRUE(line->WaitFor([&] { return main.posted.load() == 1; }));
+    ASSERT_TRUE(line->WaitUntil([&] { return main.posted.load() == 1; }));
   }
   main.ProcessMessages();
   EXPECT_EQ(events, 0);

@@ -19,8 +19,8 @@
 
 #include "comm/CommX.h"
 #include "comm/plain_main_thread.h"
-#include "comm_test_util.h"
-#include "support/pty_port.h"
+#include "support/comm_test_util.h"
+#include "pty_line.h"
 
 namespace kx71::testing {
 namespace {
@@ -41,7 +41,7 @@ class PtyComm : public ::testing::Test {
 
   TCountingMainThread main;
   TPtyDeviceMap map;
-  TPtyPort& pty = map.Add(7);
+  TPtyLine& pty = map.Add(7);
   TPauseLog pauses;
 };
 
@@ -92,10 +92,10 @@ struct Refusal {
   const char* reason;
   // Prepares the refusal (another program holding the port, ...); returns a descriptor to keep
   // open meanwhile, or -1.
-  int (*hold)(TPtyDeviceMap& map, TPtyPort& pty);
+  int (*hold)(TPtyDeviceMap& map, TPtyLine& pty);
 };
 
-int Nothing(TPtyDeviceMap&, TPtyPort&) {
+int Nothing(TPtyDeviceMap&, TPtyLine&) {
   return -1;
 }
 
@@ -105,27 +105,27 @@ const Refusal kRefusals[] = {
     {"nine digits", 123456789, "no such device", Nothing},
     {"nothing mapped", 8, "no such device", Nothing},
     {"link to a plain file", 9, "no such device",
-     [](TPtyDeviceMap& map, TPtyPort&) {
+     [](TPtyDeviceMap& map, TPtyLine&) {
        std::ofstream(map.Dir() / "plain-file") << "not a tty";
        std::filesystem::create_symlink(map.Dir() / "plain-file", map.Dir() / "COM9");
        return -1;
      }},
     {"held with a lock by another program", 7, "port in use by another program",
-     [](TPtyDeviceMap&, TPtyPort& pty) {
-       const int fd = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+     [](TPtyDeviceMap&, TPtyLine& pty) {
+       const int fd = ::open(pty.Device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
        EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
        return fd;
      }},
     {"held with the exclusive-use flag alone", 7, "port in use by another program",
-     [](TPtyDeviceMap&, TPtyPort& pty) {
-       const int fd = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+     [](TPtyDeviceMap&, TPtyLine& pty) {
+       const int fd = ::open(pty.Device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
        EXPECT_EQ(::ioctl(fd, TIOCEXCL), 0);
        return fd;
      }},
     {"no permission", 7, "permission denied - is your user in group dialout?",
-     [](TPtyDeviceMap&, TPtyPort& pty) {
+     [](TPtyDeviceMap&, TPtyLine& pty) {
        if (::geteuid() == 0) return -2;  // root passes file permissions
-       EXPECT_EQ(::chmod(pty.SlavePath().c_str(), 0), 0);
+       EXPECT_EQ(::chmod(pty.Device().c_str(), 0), 0);
        return -1;
      }},
 };
@@ -160,7 +160,7 @@ TEST_P(PtyCommRefusal, OpenFailsWithTheFixedMessageAndTheReason) {
     EXPECT_EQ(exclusive, std::string(r.what).find("flag") != std::string::npos ? 1 : 0);
     ::close(holder);
   }
-  ::chmod(pty.SlavePath().c_str(), 0620);
+  ::chmod(pty.Device().c_str(), 0620);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ports, PtyCommRefusal, ::testing::ValuesIn(kRefusals), [](const auto& info) {
@@ -172,7 +172,7 @@ INSTANTIATE_TEST_SUITE_P(Ports, PtyCommRefusal, ::testing::ValuesIn(kRefusals), 
 
 TEST_F(PtyComm, CloseRestoresTheLineSettingsItFound) {
   // The line as a terminal program leaves it: cooked, echoing, another speed.
-  const int line = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  const int line = ::open(pty.Device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
   ASSERT_GE(line, 0);
   termios before{};
   ASSERT_EQ(::tcgetattr(line, &before), 0);
@@ -211,7 +211,7 @@ TEST_F(PtyComm, AnOpenPortIsHeldExclusively) {
 
   // Another program is refused too: a normal user's open by the tty (TIOCEXCL); a privileged open
   // passes that, and then the lock refuses it.
-  const int other = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  const int other = ::open(pty.Device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
   if (other < 0) {
     EXPECT_EQ(errno, EBUSY);
   } else {
@@ -224,7 +224,7 @@ TEST_F(PtyComm, AnOpenPortIsHeldExclusively) {
 
   first->Close();
   // Released, not left behind on the tty: anyone may open and lock it now.
-  const int after = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  const int after = ::open(pty.Device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
   ASSERT_GE(after, 0) << std::strerror(errno);
   int exclusive = 1;
   EXPECT_EQ(::ioctl(after, TIOCGEXCL, &exclusive), 0);
@@ -420,7 +420,7 @@ TEST_F(PtyComm, SettingsApplyWhileOpen) {
 }
 
 TEST_F(PtyComm, ChangingPortNoWhileOpenMovesToTheOtherPort) {
-  TPtyPort& other = map.Add(8);
+  TPtyLine& other = map.Add(8);
   auto c = Make();
   c->Open();
   c->SetPortNo(8);

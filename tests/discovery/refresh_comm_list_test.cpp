@@ -7,7 +7,7 @@
 #include "comm/port_catalog.h"
 #include "comm/port_discovery.h"
 #include "plain_comm_list.h"
-#include "protocol/int_text.h"
+#include "text/int_text.h"
 #include "temp_tree.h"
 
 namespace kx71 {

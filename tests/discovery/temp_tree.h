@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "support/pty_port.h"
+#include "pty_line.h"
 
 namespace kx71::test {
 
@@ -43,9 +43,9 @@ class TempTree {
   }
   // A real terminal (a pseudo-terminal's slave, held open while the tree lives) for links to point at.
   std::filesystem::path Terminal() {
-    terminals_.push_back(std::make_unique<testing::TPtyPort>(static_cast<std::int32_t>(terminals_.size() + 1),
-                                                             Dir("terminals")));
-    return terminals_.back()->SlavePath();
+    const std::string link = (Dir("terminals") / ("COM" + std::to_string(terminals_.size() + 1))).string();
+    terminals_.push_back(std::make_unique<TPtyLine>(link, true));
+    return terminals_.back()->Device();
   }
   std::filesystem::path Link(const std::string& rel, const std::filesystem::path& target) const {
     std::filesystem::create_directories((root_ / rel).parent_path());
@@ -55,7 +55,7 @@ class TempTree {
 
  private:
   std::filesystem::path root_;
-  std::vector<std::unique_ptr<testing::TPtyPort>> terminals_;
+  std::vector<std::unique_ptr<TPtyLine>> terminals_;
 };
 
 }  // namespace kx71::test

@@ -26,7 +26,7 @@ int LevelIndex(HandicapLevel level) {
 // Sends a read to the unit and waits until it has logged `reads` read requests in all: every frame
 // sent before it has been received and logged by then.
 void Barrier(const TSimProcess& unit, std::size_t reads) {
-  ASSERT_TRUE(test::WaitFor([&] { return Requests(unit, kReadCommand).size() >= reads; }, 10000));
+  ASSERT_TRUE(test::WaitUntil([&] { return Requests(unit, kReadCommand).size() >= reads; }));
 }
 
 SettingsValues ReadUnit() {
@@ -36,14 +36,14 @@ SettingsValues ReadUnit() {
   v.myId = 0x000102;
   v.master = true;
   v.overtake = false;
-  v.last = 200;
+  v.lastChannel = 200;
   v.mode = 7;
-  v.ua = 1;
-  v.low = 255;
-  v.hich = 99;
-  v.thr = 8;
-  v.yobi1 = 9;
-  v.yobi2 = 40;
+  v.lowChannel = 1;
+  v.highChannel = 255;
+  v.steeringAdjust = 99;
+  v.overtakeCount = 8;
+  v.overtakeTime = 9;
+  v.maxPower = 40;
   return v;
 }
 
@@ -70,7 +70,7 @@ TEST_F(E2ETest, ReadFillsTheWindowAndSelectsTheLevelOfTheCountRead) {
 
   // Count 12: "Handicap +6" becomes selected and sets its preset 15.
   SettingsValues twelve = unitValues;
-  twelve.thr = 12;
+  twelve.overtakeCount = 12;
   ASSERT_TRUE(unit.Control("block " + BlockArg(twelve)));
   Click(form->READ_BTN);
   EXPECT_EQ(InfoLine(), "Loading OK");
@@ -102,14 +102,14 @@ TEST_F(E2ETest, WriteSendsTheChosenLevelWithWhatItsOwnReadFound) {
   now.yourId = 0x010203;
   now.myId = 0xFFFFFF;
   now.master = false;
-  now.last = 11;
+  now.lastChannel = 11;
   now.mode = 22;
-  now.ua = 33;
-  now.low = 44;
-  now.hich = 55;
-  now.thr = 99;
-  now.yobi1 = 200;
-  now.yobi2 = 10;
+  now.lowChannel = 33;
+  now.highChannel = 44;
+  now.steeringAdjust = 55;
+  now.overtakeCount = 99;
+  now.overtakeTime = 200;
+  now.maxPower = 10;
   ASSERT_TRUE(unit.Control("block " + BlockArg(now)));
 
   ClearInfoLog();
@@ -190,8 +190,8 @@ TEST_F(E2ETest, WithNoPortOpenBothCommandsFailAndAWriteStillImposesItsValues) {
   EXPECT_EQ(InfoLog(), (Strings{"Loading NG", "Writing NG"}));
   WindowState expected = before;
   expected.values.overtake = true;
-  expected.values.yobi1 = 3;
-  expected.values.yobi2 = 74;
+  expected.values.overtakeTime = 3;
+  expected.values.maxPower = 74;
   EXPECT_EQ(Snapshot(*form), expected);
 }
 
@@ -225,7 +225,7 @@ TEST_P(FaultTest, ReadAndWriteReportTheFaultAndAFailedReadWritesNothing) {
   // The whole answer has arrived (with a surplus, the bytes after the reply) before the next click,
   // as it has when a person clicks.
   if (fault != "silent") {
-    ASSERT_TRUE(test::WaitFor([&] { return unit.Count("TX") >= 1; }));
+    ASSERT_TRUE(test::WaitUntil([&] { return unit.Count("TX") >= 1; }));
   }
   const WindowState beforeWrite = Snapshot(*form);
   ClearInfoLog();
@@ -234,8 +234,8 @@ TEST_P(FaultTest, ReadAndWriteReportTheFaultAndAFailedReadWritesNothing) {
             (Strings{readsGood ? "Loading OK" : "Loading NG", writesGood ? "Writing OK" : "Writing NG"}));
   WindowState imposed = beforeWrite;
   imposed.values.overtake = true;
-  imposed.values.yobi1 = 3;
-  imposed.values.yobi2 = 74;
+  imposed.values.overtakeTime = 3;
+  imposed.values.maxPower = 74;
   if (!readsGood) {
     EXPECT_EQ(Snapshot(*form), imposed);
   }

@@ -19,14 +19,14 @@ WindowState Snapshot(const TQtMainForm& form) {
   v.myId = static_cast<std::uint32_t>(form.Logic().MYID_EDIT.Tag());
   v.master = form.MAS_ON->isChecked();
   v.overtake = form.OT_ON->isChecked();
-  v.last = form.LAST_BAR->value();
+  v.lastChannel = form.LAST_BAR->value();
   v.mode = form.MODE_BAR->value();
-  v.ua = form.UA_BAR->value();
-  v.low = form.LOW_BAR->value();
-  v.hich = form.HICH_BAR->value();
-  v.thr = form.THR_BAR->value();
-  v.yobi1 = form.YOBI1_BAR->value();
-  v.yobi2 = form.YOBI2_BAR->value();
+  v.lowChannel = form.UA_BAR->value();
+  v.highChannel = form.LOW_BAR->value();
+  v.steeringAdjust = form.HICH_BAR->value();
+  v.overtakeCount = form.THR_BAR->value();
+  v.overtakeTime = form.YOBI1_BAR->value();
+  v.maxPower = form.YOBI2_BAR->value();
   for (int i = 0; i < kLevelCount; ++i) {
     if (form.LevelOption(static_cast<HandicapLevel>(i))->isChecked()) s.level = i;
   }
@@ -103,7 +103,7 @@ TSimProcess& E2ETest::StartUnit(int port, std::vector<std::string> args) {
 QAbstractItemView* E2ETest::OpenList() {
   QTest::mouseClick(form->CommBox, Qt::LeftButton);
   QAbstractItemView* view = form->CommBox->view();
-  return test::WaitFor([&] { return view->isVisible(); }) ? view : nullptr;
+  return test::WaitUntil([&] { return view->isVisible(); }) ? view : nullptr;
 }
 
 bool E2ETest::ChoosePort(const QString& entry) {
@@ -114,7 +114,7 @@ bool E2ETest::ChoosePort(const QString& entry) {
   const int i = box->findText(entry);
   if (i >= 0) view->setCurrentIndex(box->model()->index(i, 0));
   QTest::keyClick(view, i >= 0 ? Qt::Key_Return : Qt::Key_Escape);
-  return test::WaitFor([&] { return closeUps_ > before; }) && i >= 0;
+  return test::WaitUntil([&] { return closeUps_ > before; }) && i >= 0;
 }
 
 bool E2ETest::ChoosePortWithMouse(const QString& entry) {
@@ -127,7 +127,7 @@ bool E2ETest::ChoosePortWithMouse(const QString& entry) {
   QTest::qWait(QApplication::doubleClickInterval() + 50);
   const QRect item = view->visualRect(box->model()->index(i, 0));
   QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item.center());
-  return test::WaitFor([&] { return closeUps_ > before; });
+  return test::WaitUntil([&] { return closeUps_ > before; });
 }
 
 bool E2ETest::DropAndDismiss() {
@@ -135,7 +135,7 @@ bool E2ETest::DropAndDismiss() {
   QAbstractItemView* view = OpenList();
   if (!view) return false;
   QTest::keyClick(view, Qt::Key_Escape);
-  return test::WaitFor([&] { return closeUps_ > before; });
+  return test::WaitUntil([&] { return closeUps_ > before; });
 }
 
 void E2ETest::ClearInfoLog() {

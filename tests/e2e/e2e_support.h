@@ -15,7 +15,7 @@
 
 #include "protocol/settings_block.h"
 #include "sim_process.h"
-#include "support/pty_port.h"
+#include "pty_line.h"
 #include "ui/qt/main_form.h"
 
 // Texts in failure messages as text.
@@ -75,7 +75,7 @@ class E2ETest : public ::testing::Test {
   // Empties the information line and the log, so that each text shown afterwards is a change.
   void ClearInfoLog();
 
-  testing::TPtyDeviceMap map;  // declared first: outlives the units and the window
+  TPtyDeviceMap map;  // declared first: outlives the units and the window
   std::vector<std::unique_ptr<TSimProcess>> units;
   std::unique_ptr<TQtMainForm> form;
 

@@ -36,7 +36,7 @@ TEST_F(E2ETest, UnitKilledWhileTheWindowWaits) {
 }
 
 TEST_F(E2ETest, LineFloodedWithBytes) {
-  testing::TPtyPort& line = map.Add(63);
+  TPtyLine& line = map.Add(63);
   const int threadsBefore = Threads();
   std::atomic<long> sentBytes{0};
   std::string received;  // what the window sent, read by the flooding thread
@@ -76,7 +76,7 @@ TEST_F(E2ETest, LineFloodedWithBytes) {
   EXPECT_GT(sentBytes, 4096);  // the line was full all along
   EXPECT_EQ(received.find(static_cast<char>(kWriteCommand)), std::string::npos);
   EXPECT_NE(received.find(static_cast<char>(kReadCommand)), std::string::npos);
-  EXPECT_TRUE(test::WaitFor([&] { return Threads() == threadsBefore; }));
+  EXPECT_TRUE(test::WaitUntil([&] { return Threads() == threadsBefore; }));
 }
 
 TEST_F(E2ETest, PortOpenedAndClosedFiveHundredTimesFromTheSelector) {
@@ -107,7 +107,7 @@ TEST_F(E2ETest, PortOpenedAndClosedFiveHundredTimesFromTheSelector) {
     QCoreApplication::processEvents();  // the component's reports of each opening
   }
   EXPECT_EQ(failed, 0);
-  EXPECT_TRUE(test::WaitFor([&] { return OpenDescriptors() == fds && Threads() == threads; }))
+  EXPECT_TRUE(test::WaitUntil([&] { return OpenDescriptors() == fds && Threads() == threads; }))
       << "descriptors " << fds << " -> " << OpenDescriptors() << ", threads " << threads << " -> "
       << Threads();
 

@@ -58,7 +58,7 @@ TEST_F(E2ETest, ClosingTheListWithoutAChoiceReopensTheOpenPort) {
   ASSERT_TRUE(DropAndDismiss());
   EXPECT_EQ(InfoLog(), (std::vector<QString>{"Connected to COM53"}));
   // The unit saw the line go down and come back: the port was closed and opened again.
-  EXPECT_TRUE(test::WaitFor([&] { return unit.Count("HANGUP") > hangUps; }));
+  EXPECT_TRUE(test::WaitUntil([&] { return unit.Count("HANGUP") > hangUps; }));
   EXPECT_EQ(form->CommBox->currentText(), "COM53");
   EXPECT_TRUE(form->Logic().CommX1.IsOpen());
   Click(form->READ_BTN);
@@ -100,7 +100,7 @@ TEST_F(E2ETest, PortNameThatIsNotANumberIsReportedAndTheProgramGoesOn) {
   EXPECT_EQ(box.text, QString::fromUtf8("'X' は整数ではありません."));
   // The list, left with "OFF" alone, closes as any other.
   if (form->CommBox->view()->isVisible()) QTest::keyClick(form->CommBox->view(), Qt::Key_Escape);
-  ASSERT_TRUE(test::WaitFor([&] { return InfoLine() == "Closed a serial port"; }));
+  ASSERT_TRUE(test::WaitUntil([&] { return InfoLine() == "Closed a serial port"; }));
 
   std::filesystem::remove(odd);
   ASSERT_TRUE(ChoosePort("COM55"));

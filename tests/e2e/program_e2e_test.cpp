@@ -11,7 +11,7 @@
 
 #include "program_run.h"
 #include "sim_process.h"
-#include "support/pty_port.h"
+#include "pty_line.h"
 
 namespace kx71::e2e {
 namespace {
@@ -65,7 +65,7 @@ class ProgramTest : public ::testing::Test {
   }
 
   bool skipped_ = false;
-  testing::TPtyDeviceMap map_;
+  TPtyDeviceMap map_;
   std::unique_ptr<TSimProcess> unit_;
   std::unique_ptr<TProgramRun> program_;
 };

@@ -181,9 +181,9 @@ TEST(Frames, RequestsAndReplyJudging) {
   const SettingsValues v = DecodeBlock(*BlockFromReadReply(zero));
   EXPECT_FALSE(v.marker5A);
   EXPECT_EQ(v.yourId | v.myId, 0u);
-  EXPECT_EQ(v.thr, 1);
-  EXPECT_EQ(v.yobi1, 1);
-  EXPECT_EQ(v.yobi2, 100);
+  EXPECT_EQ(v.overtakeCount, 1);
+  EXPECT_EQ(v.overtakeTime, 1);
+  EXPECT_EQ(v.maxPower, 100);
 
   // Byte 0 is not examined; bytes 1..16 and 17 are.
   Frame r = BlockFrame(0x77, kBlock);

@@ -18,14 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   if (size != kBlockSize) std::abort();
-  const bool inRange = v.yourId <= kMaxIdentifier && v.myId <= kMaxIdentifier && v.thr >= kMinCount &&
-                       v.thr <= kMaxCount && v.yobi1 >= kMinCount && v.yobi1 <= kMaxCount &&
-                       v.yobi2 >= kMinPower && v.yobi2 <= kMaxPower;
-  for (int b : {v.last, v.mode, v.ua, v.low, v.hich})
+  const bool inRange = v.yourId <= kMaxIdentifier && v.myId <= kMaxIdentifier && v.overtakeCount >= kMinCount &&
+                       v.overtakeCount <= kMaxCount && v.overtakeTime >= kMinCount && v.overtakeTime <= kMaxCount &&
+                       v.maxPower >= kMinPower && v.maxPower <= kMaxPower;
+  for (int b : {v.lastChannel, v.mode, v.lowChannel, v.highChannel, v.steeringAdjust})
     if (b < 0 || b > 255) std::abort();
   if (!inRange) std::abort();
   const SettingsBlock again = EncodeBlock(v);
   if (!(DecodeBlock(again) == v)) std::abort();
-  (void)Classify(v.thr);
+  (void)Classify(v.overtakeCount);
   return 0;
 }

@@ -23,14 +23,14 @@ TEST(SettingsBlock, EncodesEveryFieldInItsByte) {
   v.myId = 65536;
   v.master = true;
   v.overtake = true;
-  v.last = 8;
+  v.lastChannel = 8;
   v.mode = 9;
-  v.ua = 10;
-  v.low = 11;
-  v.hich = 255;
-  v.thr = 15;
-  v.yobi1 = 3;
-  v.yobi2 = 74;
+  v.lowChannel = 10;
+  v.highChannel = 11;
+  v.steeringAdjust = 255;
+  v.overtakeCount = 15;
+  v.overtakeTime = 3;
+  v.maxPower = 74;
   EXPECT_EQ(EncodeBlock(v), Block({0x5A, 0x12, 0x34, 0x56, 0x01, 0x00, 0x00, 0x09, 8, 9, 10, 11, 255, 15, 3, 81}));
 
   v.marker5A = false;
@@ -54,10 +54,10 @@ TEST(SettingsBlock, DecodesAndRoundTrips) {
   EXPECT_EQ(v.myId, 65536u);
   EXPECT_TRUE(v.master);
   EXPECT_TRUE(v.overtake);
-  EXPECT_EQ((std::vector{v.last, v.mode, v.ua, v.low, v.hich}), (std::vector{1, 2, 3, 4, 5}));
-  EXPECT_EQ(v.thr, 8);
-  EXPECT_EQ(v.yobi1, 3);
-  EXPECT_EQ(v.yobi2, 74);
+  EXPECT_EQ((std::vector{v.lastChannel, v.mode, v.lowChannel, v.highChannel, v.steeringAdjust}), (std::vector{1, 2, 3, 4, 5}));
+  EXPECT_EQ(v.overtakeCount, 8);
+  EXPECT_EQ(v.overtakeTime, 3);
+  EXPECT_EQ(v.maxPower, 74);
   EXPECT_EQ(EncodeBlock(v), b);
 }
 
@@ -82,14 +82,14 @@ TEST(SettingsBlock, DecodeLimitsCountTimeAndPower) {
   const SettingsValues zero = DecodeBlock(SettingsBlock{});
   EXPECT_FALSE(zero.marker5A);
   EXPECT_EQ(zero.yourId, 0u);
-  EXPECT_EQ(zero.thr, 1);
-  EXPECT_EQ(zero.yobi1, 1);
-  EXPECT_EQ(zero.yobi2, 100);  // byte 0 stands for position 236
+  EXPECT_EQ(zero.overtakeCount, 1);
+  EXPECT_EQ(zero.overtakeTime, 1);
+  EXPECT_EQ(zero.maxPower, 100);  // byte 0 stands for position 236
 
   const SettingsValues high = DecodeBlock(Block({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 251, 200}));
-  EXPECT_EQ(high.thr, 250);
-  EXPECT_EQ(high.yobi1, 250);
-  EXPECT_EQ(high.yobi2, 0);  // byte 200 stands for position -164
+  EXPECT_EQ(high.overtakeCount, 250);
+  EXPECT_EQ(high.overtakeTime, 250);
+  EXPECT_EQ(high.maxPower, 0);  // byte 200 stands for position -164
 
   EXPECT_EQ(PowerPosition(0), 236);
   EXPECT_EQ(PowerPosition(200), -164);

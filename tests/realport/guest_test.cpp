@@ -15,7 +15,7 @@
 
 #include "comm/CommX.h"
 #include "comm/port_discovery.h"
-#include "comm_test_util.h"
+#include "support/comm_test_util.h"
 #include "guest_link.h"
 #include "hex.h"
 #include "protocol/exchange.h"

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstring>
 
+#include "wait_until.h"
+
 namespace kx71::testing {
 
 class TFakeDevice final : public TSerialDevice {
@@ -246,14 +248,11 @@ KX71_FAKE_GETTER(std::vector<std::uint32_t>, Purges, purges_)
 KX71_FAKE_GETTER(bool, UsedAfterClose, usedAfterClose_)
 #undef KX71_FAKE_GETTER
 
-bool TFakeLine::WaitFor(const std::function<bool()>& pred, std::chrono::milliseconds timeout) {
-  const auto deadline = TFakeClock::now() + timeout;
-  while (!pred()) {
-    if (TFakeClock::now() >= deadline) return false;
+bool TFakeLine::WaitUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout) {
+  return kx71::WaitUntil(pred, timeout, [this] {
     std::unique_lock lock(lock_);
     changed_.wait_for(lock, std::chrono::milliseconds(10));
-  }
-  return true;
+  });
 }
 
 void TFakeLine::FailOpen(bool on) {

@@ -58,7 +58,7 @@ class TFakeLine {
   bool UsedAfterClose();
 
   // Waits until `pred` holds (checked whenever the fake changes, and every 10 ms), or `timeout`.
-  bool WaitFor(const std::function<bool()>& pred,
+  bool WaitUntil(const std::function<bool()>& pred,
                std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
   // --- failures

@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "support/pty_port.h"
+#include "pty_line.h"
 #include "ui/qt/main_form.h"
 #include "ui_test_support.h"
 
@@ -48,8 +48,8 @@ bool DeviceFree(const std::string& path) {
 TEST(StartUp, ExitButtonAndFrameCloseEndTheLoopAndFreeAnOpenPort) {
   for (bool byButton : {true, false}) {
     SCOPED_TRACE(byButton ? "exit button" : "frame");
-    testing::TPtyDeviceMap map;
-    const std::string device = map.Add(7).SlavePath();
+    TPtyDeviceMap map;
+    const std::string device = map.Add(7).Device();
     auto form = std::make_unique<TQtMainForm>();
     form->show();
     form->Logic().CommX1.SetPortNo(7);

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "protocol/int_text.h"
+#include "text/int_text.h"
 #include "ui/qt/failure_report.h"
 #include "ui/qt/main_form.h"
 #include "ui/qt/qt_main_thread.h"
@@ -133,7 +133,7 @@ TEST(ToolkitRules, SelectorRaisesDropDownBeforeTheListAndCloseUpWithTheNewSelect
   EXPECT_EQ(box->count(), 4);
   box->view()->setCurrentIndex(box->model()->index(2, 0));
   QTest::keyClick(box->view(), Qt::Key_Return);
-  ASSERT_TRUE(test::WaitFor([&] { return !closeUps.empty(); }));
+  ASSERT_TRUE(test::WaitUntil([&] { return !closeUps.empty(); }));
   EXPECT_EQ(closeUps, std::vector<int>{2});
   EXPECT_EQ(box->currentText(), QStringLiteral("COM5"));
 
@@ -141,7 +141,7 @@ TEST(ToolkitRules, SelectorRaisesDropDownBeforeTheListAndCloseUpWithTheNewSelect
   box->showPopup();
   box->ShowSelected(2);
   QTest::keyClick(box->view(), Qt::Key_Escape);
-  ASSERT_TRUE(test::WaitFor([&] { return closeUps.size() == 2; }));
+  ASSERT_TRUE(test::WaitUntil([&] { return closeUps.size() == 2; }));
   QTest::qWait(50);
   EXPECT_EQ(closeUps, (std::vector<int>{2, 2}));
 
@@ -149,7 +149,7 @@ TEST(ToolkitRules, SelectorRaisesDropDownBeforeTheListAndCloseUpWithTheNewSelect
   box->showPopup();
   QTest::qWait(QApplication::doubleClickInterval() + 50);
   QTest::mouseClick(w.window.windowHandle(), Qt::LeftButton, {}, QPoint(150, 300));
-  ASSERT_TRUE(test::WaitFor([&] { return closeUps.size() == 3; }));
+  ASSERT_TRUE(test::WaitUntil([&] { return closeUps.size() == 3; }));
   EXPECT_FALSE(box->view()->isVisible());
 }
 
@@ -216,7 +216,7 @@ TEST(ToolkitRules, MainThreadRunsPostedTasksInOrderOnTheGuiThread) {
   });
   worker.join();
   EXPECT_TRUE(ran.empty());  // never inside Post
-  ASSERT_TRUE(test::WaitFor([&] {
+  ASSERT_TRUE(test::WaitUntil([&] {
     mainThread.ProcessMessages();
     return ran.size() == 100;
   }));

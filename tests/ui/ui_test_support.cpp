@@ -2,9 +2,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QTest>
 #include <QTimer>
+
+#include "wait_until.h"
 
 namespace kx71::test {
 
@@ -14,13 +15,8 @@ bool ShowActive(QWidget& window) {
   return QTest::qWaitForWindowActive(&window, 5000);
 }
 
-bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
-  QDeadlineTimer deadline(timeoutMs);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  return kx71::WaitUntil(done, timeout, [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 10); });
 }
 
 SeenBox CatchMessageBox(const std::function<void()>& trigger) {
@@ -36,7 +32,7 @@ SeenBox CatchMessageBox(const std::function<void()>& trigger) {
   poll.start();
   trigger();
   // A box opened by a queued event shows only once the events are processed.
-  WaitFor([&] { return seen.shown && !QApplication::activeModalWidget(); }, 3000);
+  WaitUntil([&] { return seen.shown && !QApplication::activeModalWidget(); }, std::chrono::seconds(3));
   return seen;
 }
 

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <QWidget>
+#include <chrono>
 #include <functional>
 
 namespace kx71::test {
@@ -11,8 +12,8 @@ namespace kx71::test {
 // Shows `window`, makes it the active window and waits until it is (focus events need it).
 bool ShowActive(QWidget& window);
 
-// Processes events until `done` holds or `timeoutMs` passes; the final value of `done`.
-bool WaitFor(const std::function<bool()>& done, int timeoutMs = 5000);
+// Processes events until `done` holds or `timeout` passes; the final value of `done`.
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 // What a modal message box showed.
 struct SeenBox {

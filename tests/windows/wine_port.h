@@ -12,7 +12,7 @@
 #endif
 #include <windows.h>
 
-#include "comm/comm_test_util.h"  // PumpUntil
+#include "support/comm_test_util.h"  // PumpUntil
 #include "comm/main_thread.h"
 #include "protocol/settings_block.h"
 #include "windows/peer_commands.h"

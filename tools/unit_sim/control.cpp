@@ -9,7 +9,7 @@
 #include <system_error>
 
 #include "hex.h"
-#include "protocol/int_text.h"
+#include "text/int_text.h"
 
 namespace kx71 {
 

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "control.h"
-#include "pty_link.h"
+#include "pty_line.h"
 #include "sim_log.h"
 #include "sim_options.h"
 #include "sim_server.h"
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
   TSimLog log(stdout);
   try {
     const std::string portName = "COM" + std::to_string(options.port);
-    TPtyLink line(options.devicemap + "/" + portName);
+    TPtyLine line(options.devicemap + "/" + portName);
     if (options.ownTerminal) line.ClaimAsControllingTerminal();
     std::unique_ptr<TControlPipe> control;
     if (!options.control.empty()) control = std::make_unique<TControlPipe>(options.control);

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "hex.h"
-#include "protocol/int_text.h"
+#include "text/int_text.h"
 
 namespace kx71 {
 

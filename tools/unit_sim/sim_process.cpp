@@ -15,15 +15,6 @@ extern char** environ;
 
 namespace kx71 {
 
-bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
-
 TSimProcess::TSimProcess(std::string devicemap, int port, std::vector<std::string> args)
     : devicemap_(std::move(devicemap)), port_(port) {
   const std::string base = devicemap_ + "/unit-sim-" + std::to_string(port);

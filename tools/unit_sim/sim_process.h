@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "protocol/settings_block.h"
+#include "wait_until.h"
 
 namespace kx71 {
 
@@ -52,9 +53,5 @@ class TSimProcess {
   pid_t pid_ = -1;
   bool ready_ = false;
 };
-
-// Polls `condition` until it holds or `timeout` passes; `condition` may also process messages.
-bool WaitUntil(const std::function<bool()>& condition,
-               std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 }  // namespace kx71

@@ -19,7 +19,7 @@ constexpr auto kInterByteLimit = std::chrono::milliseconds(500);
 // reports the hang-up on every poll, so it cannot be waited on).
 constexpr auto kHangUpRecheck = std::chrono::milliseconds(20);
 // How long a write may wait for room on the line before its bytes are given up.
-constexpr int kWriteRoomWaitMs = 1000;
+constexpr auto kWriteRoomWait = std::chrono::milliseconds(1000);
 
 timespec ToTimespec(std::chrono::nanoseconds d) {
   if (d.count() < 0) d = {};
@@ -28,7 +28,7 @@ timespec ToTimespec(std::chrono::nanoseconds d) {
 
 }  // namespace
 
-TSimServer::TSimServer(TPtyLink& line, TSimUnit& unit, TSimLog& log, TControlPipe* control, SimTiming timing,
+TSimServer::TSimServer(TPtyLine& line, TSimUnit& unit, TSimLog& log, TControlPipe* control, SimTiming timing,
                        std::string statePath)
     : line_(line),
       unit_(unit),
@@ -43,7 +43,7 @@ TSimServer::Clock::duration TSimServer::CharTime() const {
       std::chrono::nanoseconds(10'000'000'000LL / timing_.baud));
 }
 
-bool TSimServer::WaitUntil(Clock::time_point deadline) {
+bool TSimServer::PauseUntil(Clock::time_point deadline) {
   while (!Stopping()) {
     const auto now = Clock::now();
     if (now >= deadline) return true;
@@ -163,11 +163,11 @@ void TSimServer::Receive(const char* bytes, std::size_t count, Clock::time_point
         break;
       case TSimUnit::StepKind::Request:
         flushDropped();
-        if (!WaitUntil(arrival)) return;
+        if (!PauseUntil(arrival)) return;
         log_.Line("RX", HexText(step.request));
         if (step.stored) log_.Line("STORE", HexText(unit_.Block()));
         if (!statePath_.empty()) WriteStateFile();
-        if (!WaitUntil(Clock::now() + std::chrono::milliseconds(timing_.delayMs))) return;
+        if (!PauseUntil(Clock::now() + std::chrono::milliseconds(timing_.delayMs))) return;
         Send(step.reply);
         break;
     }
@@ -181,34 +181,15 @@ void TSimServer::Send(const Frame& bytes) {
   if (CharTime().count() > 0) {
     // Each character reaches the far end one character time after the one before it.
     const auto start = Clock::now();
-    while (sent < bytes.size() && WaitUntil(start + CharTime() * static_cast<int>(sent + 1)) &&
-           WriteAll(&bytes[sent], 1)) {
+    while (sent < bytes.size() && PauseUntil(start + CharTime() * static_cast<int>(sent + 1)) &&
+           line_.Send(std::string_view(&bytes[sent], 1), kWriteRoomWait)) {
       ++sent;
     }
-  } else if (WriteAll(bytes.data(), bytes.size())) {
+  } else if (line_.Send(bytes, kWriteRoomWait)) {
     sent = bytes.size();
   }
   log_.Line("TX", HexText(std::string_view(bytes).substr(0, sent)));
   if (sent < bytes.size()) log_.Line("TX-LOST", HexText(std::string_view(bytes).substr(sent)));
-}
-
-bool TSimServer::WriteAll(const char* bytes, std::size_t count) {
-  while (count > 0) {
-    const ssize_t n = write(line_.Master(), bytes, count);
-    if (n > 0) {
-      bytes += n;
-      count -= static_cast<std::size_t>(n);
-    } else if (n < 0 && errno == EAGAIN) {
-      // The program's receive queue is full: wait a little for room, then give up.
-      pollfd fd{line_.Master(), POLLOUT, 0};
-      if (poll(&fd, 1, kWriteRoomWaitMs) != 1 || (fd.revents & POLLOUT) == 0) return false;
-    } else if (n < 0 && errno == EINTR) {
-      continue;
-    } else {
-      return false;
-    }
-  }
-  return true;
 }
 
 void TSimServer::HandleControl() {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "control.h"
-#include "pty_link.h"
+#include "pty_line.h"
 #include "sim_log.h"
 #include "unit.h"
 
@@ -24,7 +24,7 @@ struct SimTiming {
 class TSimServer {
  public:
   // `control` may be null (no control pipe); `statePath` may be empty (no state file).
-  TSimServer(TPtyLink& line, TSimUnit& unit, TSimLog& log, TControlPipe* control, SimTiming timing,
+  TSimServer(TPtyLine& line, TSimUnit& unit, TSimLog& log, TControlPipe* control, SimTiming timing,
              std::string statePath);
 
   // Serves until one of `stopSignals` comes; sets `stop` to it. The caller blocks them and handles
@@ -41,19 +41,18 @@ class TSimServer {
   // without running its handler, so pending signals are looked at too.
   bool Stopping();
   // Waits until `deadline`; false when a stop signal came first.
-  bool WaitUntil(Clock::time_point deadline);
+  bool PauseUntil(Clock::time_point deadline);
   Clock::duration CharTime() const;
   // Reads and answers everything waiting; false when the program's side has hung up.
   bool ServeInput();
   void Receive(const char* bytes, std::size_t count, Clock::time_point at);
   void Send(const Frame& bytes);
-  bool WriteAll(const char* bytes, std::size_t count);
   bool LineHungUp() const;
   void HandleControl();
   void Apply(const SimCommand& cmd);
   void WriteStateFile() const;
 
-  TPtyLink& line_;
+  TPtyLine& line_;
   TSimUnit& unit_;
   TSimLog& log_;
   TControlPipe* control_;

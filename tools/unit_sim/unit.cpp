@@ -38,14 +38,14 @@ SettingsBlock DefaultSimBlock() {
   v.yourId = 0x123456;
   v.myId = 0x654321;
   v.overtake = true;
-  v.last = 16;
+  v.lastChannel = 16;
   v.mode = 2;
-  v.ua = 32;
-  v.low = 192;
-  v.hich = 128;
-  v.thr = 5;
-  v.yobi1 = 3;
-  v.yobi2 = 74;
+  v.lowChannel = 32;
+  v.highChannel = 192;
+  v.steeringAdjust = 128;
+  v.overtakeCount = 5;
+  v.overtakeTime = 3;
+  v.maxPower = 74;
   return EncodeBlock(v);
 }
 

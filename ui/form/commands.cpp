@@ -1,13 +1,15 @@
 // Port selection and the device commands: the port follows the selector, the read command loads the
 // unit's block into the editors and selects its level, the write command sends the block back with
 // the chosen level and the imposed values.
+#include <array>
 #include <cstdio>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "comm/port_discovery.h"
 #include "protocol/exchange.h"
-#include "protocol/int_text.h"
+#include "text/int_text.h"
 #include "ui/form/main_form.h"
 
 namespace kx71 {
@@ -37,16 +39,26 @@ void SetIdentifier(TEdit& edit, std::uint32_t id) {
 
 }  // namespace
 
+std::array<TMainForm::TValueBar, 8> TMainForm::ValueBars() {
+  return {{
+      {LAST_BAR, &SettingsValues::lastChannel},
+      {MODE_BAR, &SettingsValues::mode},
+      {UA_BAR, &SettingsValues::lowChannel},
+      {LOW_BAR, &SettingsValues::highChannel},
+      {HICH_BAR, &SettingsValues::steeringAdjust},
+      {THR_BAR, &SettingsValues::overtakeCount},
+      {YOBI1_BAR, &SettingsValues::overtakeTime},
+      {YOBI2_BAR, &SettingsValues::maxPower},
+  }};
+}
+
 void TMainForm::TakeUnitSettings(const SettingsValues& v) {
   (v.marker5A ? BUP_5Ah : BUP_00h).Select();
   SetIdentifier(YOUID_EDIT, v.yourId);
   SetIdentifier(MYID_EDIT, v.myId);
   (v.master ? MAS_ON : MAS_OFF).Select();
-  LAST_BAR.SetPosition(v.last);
-  MODE_BAR.SetPosition(v.mode);
-  UA_BAR.SetPosition(v.ua);
-  LOW_BAR.SetPosition(v.low);
-  HICH_BAR.SetPosition(v.hich);
+  const auto bars = ValueBars();
+  for (const TValueBar& b : std::span(bars).first(kUnitBarCount)) b.bar.SetPosition(v.*b.value);
 }
 
 void TMainForm::CommBoxDropDown() {
@@ -97,9 +109,8 @@ void TMainForm::READ_BTNClick() {
   const SettingsValues v = DecodeBlock(*block);
   TakeUnitSettings(v);
   (v.overtake ? OT_ON : OT_OFF).Select();
-  THR_BAR.SetPosition(v.thr);
-  YOBI1_BAR.SetPosition(v.yobi1);
-  YOBI2_BAR.SetPosition(v.yobi2);
+  const auto bars = ValueBars();
+  for (const TValueBar& b : std::span(bars).subspan(kUnitBarCount)) b.bar.SetPosition(v.*b.value);
   MON_EDIT.SetText("Loading OK");
   // Selecting an option that was not selected runs its click handler (message, preset count); the
   // option already selected keeps the count just read.
@@ -141,14 +152,7 @@ void TMainForm::PROGRAM_BTNClick() {
   w.myId = static_cast<std::uint32_t>(MYID_EDIT.Tag());
   w.master = MAS_ON.Checked();
   w.overtake = OT_ON.Checked();
-  w.last = LAST_BAR.Position();
-  w.mode = MODE_BAR.Position();
-  w.ua = UA_BAR.Position();
-  w.low = LOW_BAR.Position();
-  w.hich = HICH_BAR.Position();
-  w.thr = THR_BAR.Position();
-  w.yobi1 = YOBI1_BAR.Position();
-  w.yobi2 = YOBI2_BAR.Position();
+  for (const TValueBar& b : ValueBars()) w.*b.value = b.bar.Position();
   request = WriteRequest(EncodeBlock(w));
   Transact(CommX1, request, kWriteReplySize, reply);
   MON_EDIT.SetText(WriteReplyGood(reply) ? "Writing OK" : "Writing NG");

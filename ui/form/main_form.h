@@ -111,6 +111,15 @@ class TMainForm : public TFailureSink {
   [[noreturn]] static void Missing(std::string_view name);
   void Wire();
   void LevelClick(HandicapLevel level);
+  // The bars that hold bytes 8 to 15, in byte order, each with the value it holds. The bars keep
+  // the window's control names, which for bytes 10 to 12 do not follow their labels (UA_BAR shows
+  // "LOW CH", LOW_BAR "HIGH CH", HICH_BAR "ST ADJ"). The first five are the unit's own settings.
+  struct TValueBar {
+    TBar& bar;
+    int SettingsValues::*value;
+  };
+  static constexpr std::size_t kUnitBarCount = 5;
+  std::array<TValueBar, 8> ValueBars();
   void TakeUnitSettings(const SettingsValues& v);
   void StepIdentifier(TControl& sender);
   void IdentifierKey(TControl& sender, int& key, TControl& inc, TControl& dec);

@@ -2,7 +2,7 @@
 // level options.
 #include <algorithm>
 
-#include "protocol/int_text.h"
+#include "text/int_text.h"
 #include "ui/form/main_form.h"
 
 namespace kx71 {

@@ -1,4 +1,4 @@
-#include "int_text.h"
+#include "text/int_text.h"
 
 namespace kx71 {
 

@@ -1,4 +1,4 @@
-#include "protocol/int_text.h"
+#include "text/int_text.h"
 
 #include <gtest/gtest.h>
 

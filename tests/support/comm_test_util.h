@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "comm/CommX.h"
 #include "comm/plain_main_thread.h"
+#include "wait_until.h"
 
 namespace kx71::testing {
 
@@ -28,13 +28,12 @@ class TCountingMainThread : public TPlainMainThread {
 // Pumps the main thread's queue until `pred` holds or `timeout` passes; the final value of `pred`.
 inline bool PumpUntil(TMainThread& main, const std::function<bool()>& pred,
                       std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    main.ProcessMessages();
-    if (pred()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  return WaitUntil(
+      [&] {
+        main.ProcessMessages();
+        return pred();
+      },
+      timeout);
 }
 
 // Pumps for a while: used only to give something that must NOT happen a chance to happen.
