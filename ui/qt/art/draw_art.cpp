@@ -1,21 +1,24 @@
 // Draws the window's artwork into PNG files: the decorative picture behind the level options, the
-// three command-button pictures and the program icon.
+// three command-button pictures and the program icon (PNG in the desktop's sizes, and SVG).
 //
 //   kx71-draw-art <output directory>
 //
 // The decorative picture is drawn in the coordinates of the area it is stretched into on screen
 // (321 x 345), so its shapes keep their proportions there; it is stored at 796 x 478 as an
-// uncompressed 24-bit bitmap, which the window reads in place.
+// uncompressed 24-bit bitmap, which both front ends load as it is.
 #include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QStringList>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -285,18 +288,23 @@ QImage ExitGlyph() {
   return image;
 }
 
-QImage Icon(int size) {
-  QImage image(256, 256, QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::transparent);
-  QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
-  QLinearGradient back(0, 0, 0, 256);
-  back.setColorAt(0, QColor(40, 20, 90));
-  back.setColorAt(1, QColor(200, 50, 100));
-  p.setPen(Qt::NoPen);
-  p.setBrush(back);
-  p.drawRoundedRect(QRectF(8, 8, 240, 240), 44, 44);
-  // A checkered flag across the tile, with a red speed stripe beneath.
+// The icon's shapes on a 256-unit tile, drawn into the PNGs and written out as the scalable SVG,
+// so every size shows the same picture.
+struct IconTile {
+  QRectF rect{8, 8, 240, 240};
+  double radius = 44;
+  QColor top{40, 20, 90}, bottom{200, 50, 100};  // a vertical gradient
+};
+struct IconShape {
+  QPolygonF polygon;  // a flag cell, or empty for a rounded bar
+  QRectF bar;
+  double radius = 0;
+  QColor colour;
+};
+
+// A checkered flag across the tile, its pole, and a yellow and a red speed stripe beneath.
+std::vector<IconShape> IconShapes() {
+  std::vector<IconShape> shapes;
   constexpr int kCells = 5;
   constexpr double kCell = 30, kLeft = 53, kTop = 48;
   for (int c = 0; c < kCells; ++c) {
@@ -304,26 +312,84 @@ QImage Icon(int size) {
       auto at = [&](double col, double row) {
         return QPointF(kLeft + col * kCell, kTop + row * kCell + 10 * std::sin(col * 1.1));
       };
-      QPolygonF cell;
-      cell << at(c, r) << at(c + 1, r) << at(c + 1, r + 1) << at(c, r + 1);
-      p.setBrush((c + r) % 2 ? QColor(20, 20, 24) : QColor(250, 250, 250));
-      p.drawPolygon(cell);
+      IconShape cell;
+      cell.polygon << at(c, r) << at(c + 1, r) << at(c + 1, r + 1) << at(c, r + 1);
+      cell.colour = (c + r) % 2 ? QColor(20, 20, 24) : QColor(250, 250, 250);
+      shapes.push_back(cell);
     }
   }
-  p.setBrush(QColor(235, 235, 240));
-  p.drawRoundedRect(QRectF(40, 36, 10, 190), 4, 4);
-  p.setBrush(QColor(255, 200, 40));
-  p.drawRoundedRect(QRectF(60, 190, 160, 14), 7, 7);
-  p.setBrush(QColor(255, 60, 60));
-  p.drawRoundedRect(QRectF(90, 212, 130, 10), 5, 5);
+  shapes.push_back({{}, QRectF(40, 36, 10, 190), 4, QColor(235, 235, 240)});
+  shapes.push_back({{}, QRectF(60, 190, 160, 14), 7, QColor(255, 200, 40)});
+  shapes.push_back({{}, QRectF(90, 212, 130, 10), 5, QColor(255, 60, 60)});
+  return shapes;
+}
+
+QImage Icon(int size) {
+  QImage image(256, 256, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  const IconTile tile;
+  QLinearGradient back(0, 0, 0, 256);
+  back.setColorAt(0, tile.top);
+  back.setColorAt(1, tile.bottom);
+  p.setPen(Qt::NoPen);
+  p.setBrush(back);
+  p.drawRoundedRect(tile.rect, tile.radius, tile.radius);
+  for (const IconShape& shape : IconShapes()) {
+    p.setBrush(shape.colour);
+    if (shape.polygon.isEmpty()) {
+      p.drawRoundedRect(shape.bar, shape.radius, shape.radius);
+    } else {
+      p.drawPolygon(shape.polygon);
+    }
+  }
   p.end();
   return size == 256 ? image : image.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+QString IconSvg() {
+  auto n = [](double v) { return QString::number(v, 'g', 7); };
+  const IconTile tile;
+  QString svg = QStringLiteral(
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" viewBox=\"0 0 256 256\">\n"
+      "  <defs>\n"
+      "    <linearGradient id=\"back\" x1=\"0\" y1=\"0\" x2=\"0\" y2=\"256\" gradientUnits=\"userSpaceOnUse\">\n");
+  svg += QStringLiteral("      <stop offset=\"0\" stop-color=\"%1\"/>\n").arg(tile.top.name());
+  svg += QStringLiteral("      <stop offset=\"1\" stop-color=\"%1\"/>\n").arg(tile.bottom.name());
+  svg += QStringLiteral("    </linearGradient>\n  </defs>\n");
+  auto rect = [&](const QRectF& r, double radius, const QString& fill) {
+    return QStringLiteral("  <rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" rx=\"%5\" fill=\"%6\"/>\n")
+        .arg(n(r.x()), n(r.y()), n(r.width()), n(r.height()), n(radius), fill);
+  };
+  svg += rect(tile.rect, tile.radius, QStringLiteral("url(#back)"));
+  for (const IconShape& shape : IconShapes()) {
+    if (shape.polygon.isEmpty()) {
+      svg += rect(shape.bar, shape.radius, shape.colour.name());
+      continue;
+    }
+    QStringList points;
+    for (const QPointF& point : shape.polygon) points << n(point.x()) + QLatin1Char(',') + n(point.y());
+    svg += QStringLiteral("  <polygon points=\"%1\" fill=\"%2\"/>\n")
+               .arg(points.join(QLatin1Char(' ')), shape.colour.name());
+  }
+  return svg + QStringLiteral("</svg>\n");
 }
 
 bool Save(const QImage& image, const QDir& dir, const char* name, const char* format = "PNG") {
   const QString path = dir.filePath(QString::fromLatin1(name));
   if (image.save(path, format, 9)) return true;
   std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+  return false;
+}
+
+bool SaveText(const QString& text, const QDir& dir, const char* name) {
+  QFile file(dir.filePath(QString::fromLatin1(name)));
+  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(text.toUtf8()) >= 0 && file.flush()) {
+    return true;
+  }
+  std::fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));
   return false;
 }
 
@@ -340,6 +406,10 @@ int main(int argc, char** argv) {
   const bool ok = Save(DecorativePicture(), dir, "decor.bmp", "BMP") &&
                   Save(WriteGlyph(), dir, "write.png") && Save(ReadGlyph(), dir, "read.png") &&
                   Save(ExitGlyph(), dir, "exit.png") && Save(Icon(256), dir, "icon.png") &&
-                  Save(Icon(48), dir, "icon-48.png");
-  return ok ? 0 : 1;
+                  SaveText(IconSvg(), dir, "icon.svg");
+  bool sizesOk = true;
+  for (int size : {16, 32, 48, 64, 128}) {  // the hicolor sizes below 256 that desktops look up
+    sizesOk = Save(Icon(size), dir, qPrintable(QStringLiteral("icon-%1.png").arg(size))) && sizesOk;
+  }
+  return ok && sizesOk ? 0 : 1;
 }
