@@ -26,6 +26,7 @@
 
 #include "comm/port_map.h"
 #include "comm/port_names.h"
+#include "comm/posix/unique_fd.h"
 #include "comm/serial_device.h"
 
 namespace kx71 {
@@ -118,31 +119,6 @@ bool SpeedClose(speed_t want, speed_t got) {
   const auto diff = want > got ? want - got : got - want;
   return static_cast<std::uint64_t>(diff) * 50 <= want;  // 2 %
 }
-
-// Owns one descriptor and closes it when it goes, so every early return releases what it opened.
-// Converts to the descriptor for the system calls.
-class TUniqueFd {
- public:
-  TUniqueFd() = default;
-  explicit TUniqueFd(int fd) : fd_(fd) {}
-  ~TUniqueFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  TUniqueFd(TUniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  TUniqueFd& operator=(TUniqueFd&& other) noexcept {
-    if (this != &other) {
-      if (fd_ >= 0) ::close(fd_);
-      fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-  }
-
-  operator int() const { return fd_; }
-  explicit operator bool() const { return fd_ >= 0; }
-
- private:
-  int fd_ = -1;
-};
 
 class TPosixSerialDevice final : public TSerialDevice {
  public:

@@ -27,11 +27,6 @@ std::string Directory(const std::string& path) {
 
 }  // namespace
 
-void TFd::Reset(int fd) {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = fd;
-}
-
 TPtyLine::TPtyLine(std::string link, bool holdDevice) : link_(std::move(link)), holdDevice_(holdDevice) {
   Open();
 }
@@ -41,23 +36,23 @@ TPtyLine::~TPtyLine() {
 }
 
 void TPtyLine::Open() {
-  TFd master(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-  if (!master.Valid()) Fail("posix_openpt");
-  if (::grantpt(master.Get()) != 0) Fail("grantpt");
-  if (::unlockpt(master.Get()) != 0) Fail("unlockpt");
+  TUniqueFd master(::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  if (!master) Fail("posix_openpt");
+  if (::grantpt(master) != 0) Fail("grantpt");
+  if (::unlockpt(master) != 0) Fail("unlockpt");
   char name[256];
-  if (::ptsname_r(master.Get(), name, sizeof name) != 0) Fail("ptsname");
+  if (::ptsname_r(master, name, sizeof name) != 0) Fail("ptsname");
 
   // A fresh line is cooked (echo, CR/LF translation, XON/XOFF); termios calls on the master set
   // the line itself.
   termios tio{};
-  if (::tcgetattr(master.Get(), &tio) != 0) Fail("tcgetattr");
+  if (::tcgetattr(master, &tio) != 0) Fail("tcgetattr");
   ::cfmakeraw(&tio);
-  if (::tcsetattr(master.Get(), TCSANOW, &tio) != 0) Fail("tcsetattr");
-  TFd held;
+  if (::tcsetattr(master, TCSANOW, &tio) != 0) Fail("tcsetattr");
+  TUniqueFd held;
   if (holdDevice_) {
-    held.Reset(::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (!held.Valid()) Fail(std::string("open ") + name);
+    held = TUniqueFd(::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (!held) Fail(std::string("open ") + name);
   }
 
   const std::string dir = Directory(link_);
@@ -83,23 +78,23 @@ void TPtyLine::Open() {
 }
 
 void TPtyLine::HangUp() {
-  master_.Reset();
+  master_ = TUniqueFd();
 }
 
 void TPtyLine::Renew() {
   // The link goes first: a freed pseudo-terminal number may soon belong to another program, and an
   // open through a stale link would reach that one.
   RemoveLink();
-  master_.Reset();
-  held_.Reset();
+  master_ = TUniqueFd();
+  held_ = TUniqueFd();
   Open();
 }
 
 void TPtyLine::ClaimAsControllingTerminal() {
-  TFd device(::open(device_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
-  if (!device.Valid()) Fail("open " + device_);
+  TUniqueFd device(::open(device_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+  if (!device) Fail("open " + device_);
   // The claim outlives the descriptor.
-  if (::ioctl(device.Get(), TIOCSCTTY, 0) != 0) Fail("TIOCSCTTY " + device_);
+  if (::ioctl(device, TIOCSCTTY, 0) != 0) Fail("TIOCSCTTY " + device_);
 }
 
 void TPtyLine::RemoveLink() {
@@ -112,12 +107,12 @@ void TPtyLine::RemoveLink() {
 
 bool TPtyLine::Send(std::string_view bytes, std::chrono::milliseconds roomWait) {
   while (!bytes.empty()) {
-    const ssize_t n = ::write(master_.Get(), bytes.data(), bytes.size());
+    const ssize_t n = ::write(master_, bytes.data(), bytes.size());
     if (n > 0) {
       bytes.remove_prefix(static_cast<std::size_t>(n));
     } else if (n < 0 && errno == EAGAIN) {
       // The device's receive queue is full: wait for room.
-      pollfd p{master_.Get(), POLLOUT, 0};
+      pollfd p{master_, POLLOUT, 0};
       if (::poll(&p, 1, static_cast<int>(roomWait.count())) != 1 || (p.revents & POLLOUT) == 0) return false;
     } else if (!(n < 0 && errno == EINTR)) {
       return false;
@@ -135,7 +130,7 @@ std::string TPtyLine::Receive(std::size_t n, std::chrono::milliseconds timeout) 
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) break;
-    pollfd p{master_.Get(), POLLIN, 0};
+    pollfd p{master_, POLLIN, 0};
     ::poll(&p, 1, static_cast<int>(std::min<long long>(left.count(), 100)));
   }
   return out;
@@ -145,7 +140,7 @@ std::string TPtyLine::Drain() {
   std::string out;
   char buf[4096];
   for (;;) {
-    const ssize_t n = ::read(master_.Get(), buf, sizeof buf);
+    const ssize_t n = ::read(master_, buf, sizeof buf);
     if (n > 0)
       out.append(buf, static_cast<std::size_t>(n));
     else if (!(n < 0 && errno == EINTR))

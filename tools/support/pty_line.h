@@ -11,34 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "comm/posix/unique_fd.h"
+
 namespace kx71 {
-
-// An owned file descriptor: closed when replaced or destroyed, so no failure path can leak one.
-class TFd {
- public:
-  TFd() = default;
-  explicit TFd(int fd) : fd_(fd) {}
-  ~TFd() { Reset(); }
-  TFd(TFd&& other) noexcept : fd_(other.Release()) {}
-  TFd& operator=(TFd&& other) noexcept {
-    if (this != &other) Reset(other.Release());
-    return *this;
-  }
-  TFd(const TFd&) = delete;
-  TFd& operator=(const TFd&) = delete;
-
-  int Get() const { return fd_; }
-  bool Valid() const { return fd_ >= 0; }
-  int Release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-  void Reset(int fd = -1);
-
- private:
-  int fd_ = -1;
-};
 
 class TPtyLine {
  public:
@@ -54,7 +29,7 @@ class TPtyLine {
   TPtyLine(const TPtyLine&) = delete;
   TPtyLine& operator=(const TPtyLine&) = delete;
 
-  int Master() const { return master_.Get(); }
+  int Master() const { return master_; }
   const std::string& Device() const { return device_; }
   const std::string& Link() const { return link_; }
 
@@ -84,8 +59,8 @@ class TPtyLine {
 
   std::string link_;
   bool holdDevice_;
-  TFd master_;
-  TFd held_;
+  TUniqueFd master_;
+  TUniqueFd held_;
   std::string device_;
 };
 
