@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shell helpers shared by the scripts: source it (". scripts/lib.sh" from the repository's root, or
 # through the script's own path). Defines functions and the variable SUDO only; changes no options.
 
@@ -50,8 +51,10 @@ start_display() {
   exec {fd}<&-
   export DISPLAY=:$display
 }
-# stop_display: ends the server start_display started.
+# stop_display: ends the server start_display started, and forgets its display: another program may
+# take the number next, and what runs later must not reach its server.
 stop_display() {
+  unset DISPLAY
   [ -n "${xvfb_pid:-}" ] || return 0
   kill "$xvfb_pid" 2>/dev/null
   wait "$xvfb_pid" 2>/dev/null
