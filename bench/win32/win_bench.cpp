@@ -56,7 +56,8 @@ int PaintEmpty() {
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = L"KX71BenchEmpty";
   RegisterClassExW(&wc);
-  RECT r{0, 0, kClientWidth, kClientHeight};
+  const TSize client = PanelExtent([](const TControlDef& def) { return !def.Has(kHidden); });
+  RECT r{0, 0, client.width, client.height};
   AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
   const HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"empty", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                                     r.right - r.left, r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);

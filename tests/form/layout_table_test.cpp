@@ -234,6 +234,10 @@ TEST(LayoutTableWhole, PanelsTabOrderAndLooks) {
   EXPECT_FALSE(FindDef("MYID_DEC")->Has(kCaptionAtLeft));
   // The shadow boxes show 5 pixels right of the options.
   EXPECT_EQ(FindDef("Label15")->x + FindDef("Label15")->w, FindDef("Handy_S")->x + FindDef("Handy_S")->w + 5);
+  // Twenty list rows of 12 pixels; the comment's lines 12 pixels apart.
+  EXPECT_EQ(FindDef("CommBox")->rowHeight, 12);
+  EXPECT_EQ(FindDef("CommBox")->visibleRows, 20);
+  EXPECT_EQ(FindDef("K_Comment")->rowHeight, 12);
 }
 
 }  // namespace

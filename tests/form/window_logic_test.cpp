@@ -202,6 +202,50 @@ TEST(Focus, LeavingRunsTheExitOfTheControlThatHadItAndTabFollowsThePanels) {
   EXPECT_EQ(form.MODE_EDIT.Text(), "stale");
 }
 
+TEST(Focus, FlatButtonsAndLabelsTakeNoFocusSoTheEditorIsNotLeft) {
+  TFakeWindow window;
+  TMainForm& form = window.form();
+  form.Panel2.SetVisible(true);
+  form.SetFocus(form.YOUID_EDIT);
+  int exits = 0;
+  test::CountCalls(form.YOUID_EDIT.OnExit, exits);
+  // A native button that took the focus on its click, a step from code, a label.
+  form.UserFocused(form.YOUID_INC);
+  form.SetFocus(form.YOUID_DEC);
+  form.UserFocused(*form.Find("Label2"));
+  EXPECT_EQ(form.Focused(), &form.YOUID_EDIT);
+  EXPECT_EQ(exits, 0);
+  EXPECT_EQ(window.focusMoves.back(), "YOUID_EDIT");
+  // Nor does Tab stop at them.
+  for (TPanel* p : form.Panels) p->SetVisible(true);
+  EXPECT_EQ(form.TabNext(&form.YOUID_EDIT)->Name(), std::string("MYID_EDIT"));
+}
+
+TEST(OptionGroups, ArrowsGoToTheNeighbourInTableOrderWrappingRound) {
+  TFakeWindow window;
+  TMainForm& form = window.form();
+  EXPECT_EQ(&form.Handy0.Neighbour(true), &form.Handy1);
+  EXPECT_EQ(&form.Handy0.Neighbour(false), &form.Handy_M);
+  EXPECT_EQ(&form.Handy_7.Neighbour(true), &form.Handy_S);
+  EXPECT_EQ(&form.Handy_S.Neighbour(false), &form.Handy_7);
+  // The table's order, not left to right: 5Ah comes first although it lies right of 00h.
+  EXPECT_EQ(&form.BUP_5Ah.Neighbour(true), &form.BUP_00h);
+  EXPECT_EQ(&form.BUP_00h.Neighbour(true), &form.BUP_5Ah);
+  EXPECT_EQ(&form.OT_ON.Neighbour(false), &form.OT_OFF);
+}
+
+TEST(ClientSize, IsTheExtentOfTheVisiblePanels) {
+  TFakeWindow window;
+  TMainForm& form = window.form();
+  EXPECT_EQ(form.ClientSize(), (TSize{310, 416}));
+  form.Panel16.SetVisible(false);
+  EXPECT_EQ(form.ClientSize(), (TSize{310, 395}));
+  form.Panel5.SetVisible(true);
+  EXPECT_EQ(form.ClientSize(), (TSize{310, 441}));
+  for (TPanel* p : form.Panels) p->SetVisible(true);
+  EXPECT_EQ(form.ClientSize(), (TSize{310, 724}));
+}
+
 TEST(PortSelector, ListOperationsKeepEntriesAndSelectionInTheLogic) {
   TFakeWindow window;
   TComboBox& box = window.form().CommBox;

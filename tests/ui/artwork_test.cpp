@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "ui/form/layout.h"
 #include "ui/qt/artwork.h"
 
 namespace kx71 {
@@ -30,10 +31,11 @@ std::pair<double, int> Difference(const QImage& a, const QImage& b) {
 TEST(Artwork, ShownPictureIsTheDrawnOneSmoothlyStretched) {
   const QImage original(QString::fromLatin1(kDecorResource));
   ASSERT_EQ(original.size(), kDecorSize);
-  const QImage shown = DecorativePicture().toImage();
-  ASSERT_EQ(shown.size(), kDecorShownSize);
-  const QImage smooth = original.scaled(kDecorShownSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-  const QImage nearest = original.scaled(kDecorShownSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+  const QSize area(321, 345);  // the picture's row in the layout
+  const QImage shown = DecorativePicture(area).toImage();
+  ASSERT_EQ(shown.size(), area);
+  const QImage smooth = original.scaled(area, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  const QImage nearest = original.scaled(area, Qt::IgnoreAspectRatio, Qt::FastTransformation);
   // The picture's hard edges tell the two stretches apart, so a nearest-pixel stretch fails here,
   // as would a flip, a channel swap or a crop.
   ASSERT_GT(Difference(nearest, smooth).first, 1.0);

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -40,7 +41,7 @@ TEST(ToolkitRules, HiddenPanelsShownGrowTheWindowAndTheirControlsTakeKeysClicksA
   TQtMainForm form;
   ShowHiddenPanels(form);
   ASSERT_TRUE(test::ShowActive(form));
-  EXPECT_EQ(form.size(), QSize(310, 724));
+  EXPECT_EQ(form.size(), QSize(310, 724));  // the logic's size with every panel shown
 
   // Bar keys move as the arrows point; leaving a bar for another control runs its handler.
   form.LAST_BAR->setFocus();
@@ -100,9 +101,15 @@ TEST(ToolkitRules, RadioClickOnTheSelectedOptionDoesNothing) {
   EXPECT_EQ(form.THR_BAR->value(), 9);
 }
 
+const TControlDef& Row(std::string_view name) {
+  for (const TControlDef& def : Layout())
+    if (name == def.name) return def;
+  throw std::logic_error("no such row");
+}
+
 // A selector of its own in a small window, away from the main window's handlers.
 struct SelectorWindow {
-  SelectorWindow() : box(new TQtCommBox(&window)) {
+  SelectorWindow() : box(new TQtCommBox(&window, Row("CommBox"))) {
     window.resize(300, 400);
     box->setGeometry(10, 10, 209, 18);
     std::vector<std::string> entries{"OFF"};

@@ -1,6 +1,6 @@
 // What only the Windows controls can get wrong: a click reported for the option that is already
 // checked, scroll bars that do not move or limit themselves, the selection read after the close-up,
-// the window's own Tab chain, a resize, the comment box's lines with the face that is present, and the
+// Tab and the arrows by the logic's chain, a step button that would take the focus, a resize, the comment box's lines with the face that is present, and the
 // Windows main thread that carries posted tasks.
 // The window's logic itself is tested natively (tests/form). Runs under Wine on a display.
 #include <gtest/gtest.h>
@@ -139,45 +139,71 @@ TEST_F(WinWindow, TheCloseUpTakesTheSelectionSettledAfterIt) {
   Form().CommX1.Close();
 }
 
-TEST_F(WinWindow, TabFollowsTheWindowsOwnChain) {
+// The chain itself is the logic's (tests/form): here, that the window's keys follow it although
+// the z-order differs (the picture panel lies on top, yet comes last).
+TEST_F(WinWindow, TabAndTheArrowsMoveTheFocusWhereTheLogicSays) {
   ASSERT_EQ(Focused(), "CommBox");
-  std::vector<std::string> visited;
-  for (int i = 0; i < 5; ++i) {
+  const TControl* at = &Form().CommBox;
+  for (int i = 0; i < 6; ++i) {
+    const TControl* next = Form().TabNext(at);
     PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
     Pump();
-    visited.push_back(Focused());
+    ASSERT_EQ(Focused(), next->Name()) << "after " << at->Name();
+    at = next;
   }
-  // The picture panel lies on top but comes last; the information line is skipped.
-  const std::vector<std::string> want{"PROGRAM_BTN", "READ_BTN", "EXIT_BTN", "Handy0", "CommBox"};
-  EXPECT_EQ(visited, want);
-  // Arrows inside the level options choose the neighbour, and Tab then enters there.
+  // An arrow on an option chooses the logic's neighbour, which takes the focus.
   SetFocus(Native("Handy0"));
-  PostMessageW(Native("Handy0"), WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageW(Native("Handy0"), WM_KEYDOWN, VK_UP, 0);
   Pump();
-  EXPECT_TRUE(Form().Handy1.Checked());
-  EXPECT_EQ(Focused(), "Handy1");
-  SetFocus(Native("EXIT_BTN"));
-  PostMessageW(Native("EXIT_BTN"), WM_KEYDOWN, VK_TAB, 0);
-  Pump();
-  EXPECT_EQ(Focused(), "Handy1");
+  EXPECT_TRUE(Form().Handy_M.Checked());
+  EXPECT_EQ(Focused(), "Handy_M");
 }
 
-TEST_F(WinWindow, AnyResizeIsUndone) {
+TEST_F(WinWindow, AClickOnAStepButtonLeavesTheFocusOnTheEditor) {
+  Form().Panel2.SetVisible(true);
+  Pump();
+  Form().SetFocus(Form().YOUID_EDIT);
+  ASSERT_EQ(Focused(), "YOUID_EDIT");
+  // Typed, not yet taken: a step goes from the stored value, unless the edit was left first.
+  SetWindowTextW(Native("YOUID_EDIT"), L"42");
+  ASSERT_EQ(Form().YOUID_EDIT.Text(), "42");
+  const HWND step = Native("YOUID_INC");
+  RECT r{};
+  GetClientRect(step, &r);
+  const LPARAM middle = MAKELPARAM(r.right / 2, r.bottom / 2);
+  SendMessageW(step, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+  EXPECT_EQ(Focused(), "YOUID_EDIT") << "the button took the focus";
+  SendMessageW(step, WM_LBUTTONUP, 0, middle);
+  Pump();
+  EXPECT_EQ(Focused(), "YOUID_EDIT");
+  EXPECT_EQ(Form().Focused(), &Form().YOUID_EDIT);
+  EXPECT_EQ(Form().YOUID_EDIT.Text(), "1") << "the edit was left before the step, or the click was lost";
+}
+
+TEST_F(WinWindow, TheClientAreaStaysAtTheLogicsSize) {
   const HWND window = form_->Handle();
+  const auto client = [window] {
+    RECT r{};
+    GetClientRect(window, &r);
+    return TSize{r.right, r.bottom};
+  };
+  ASSERT_EQ(client(), (TSize{310, 416}));
   for (const SIZE size : {SIZE{600, 700}, SIZE{100, 80}}) {
     SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
     Pump();
-    RECT client{};
-    GetClientRect(window, &client);
-    EXPECT_EQ(client.right, kClientWidth);
-    EXPECT_EQ(client.bottom, kClientHeight);
+    EXPECT_EQ(client(), (TSize{310, 416}));
   }
   ShowWindow(window, SW_MAXIMIZE);
   Pump();
-  RECT client{};
-  GetClientRect(window, &client);
-  EXPECT_EQ(client.right, kClientWidth);
-  EXPECT_EQ(client.bottom, kClientHeight);
+  EXPECT_EQ(client(), (TSize{310, 416}));
+  // A panel shown grows the window, and it shrinks back when the panel goes.
+  Form().Panel5.SetVisible(true);
+  Pump();
+  EXPECT_EQ(client(), Form().ClientSize());
+  EXPECT_EQ(client().height, 441);
+  Form().Panel5.SetVisible(false);
+  Pump();
+  EXPECT_EQ(client(), (TSize{310, 416}));
 }
 
 TEST_F(WinWindow, EveryLevelsMessageShowsWholeInTheCommentBox) {

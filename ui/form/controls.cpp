@@ -16,6 +16,19 @@ std::string CurrentExceptionMessage() {
   }
 }
 
+bool TakesFocus(TControlKind kind) {
+  switch (kind) {
+    case TControlKind::Option:
+    case TControlKind::ComboBox:
+    case TControlKind::PictureButton:
+    case TControlKind::Edit:
+    case TControlKind::Bar:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool TControl::Showing() const {
   for (const TControl* c = this; c; c = c->parent_) {
     if (!c->OwnVisible()) return false;
@@ -122,6 +135,13 @@ void TOption::Select() {
   }
   SetChecked(true);
   if (OnClick) OnClick(*this);
+}
+
+TOption& TOption::Neighbour(bool forward) const {
+  const auto at = std::find(group_.begin(), group_.end(), this);
+  if (at == group_.end()) return const_cast<TOption&>(*this);  // not grouped yet
+  const auto index = static_cast<std::size_t>(at - group_.begin());
+  return *group_[(index + (forward ? 1 : group_.size() - 1)) % group_.size()];
 }
 
 void TOption::UserClicked() {

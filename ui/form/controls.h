@@ -26,6 +26,10 @@ namespace kx71 {
 
 class TControl;
 
+// Whether a control of `kind` takes the keyboard focus at all (by a click, Tab or code): flat
+// buttons never do, so the editor they step keeps it; labels, panels and the picture neither.
+bool TakesFocus(TControlKind kind);
+
 // Where a failure that a user event's handler lets escape goes (the form's failure box).
 class TFailureSink {
  public:
@@ -225,6 +229,9 @@ class TOption : public TControl {
   void UserClicked();
 
   void SetGroup(std::vector<TOption*> group) { group_ = std::move(group); }
+  // The option after (or before) this one in its group, in table order, wrapping round: where the
+  // arrow keys go.
+  TOption& Neighbour(bool forward) const;
 
  private:
   void SetChecked(bool checked);

@@ -46,6 +46,16 @@ constexpr TControlDef PictureButton(const char* name, const char* resource, int 
   return {name, K::PictureButton, "CMD_PANEL", x, 2, w, 24, "", {}, ink, kBold, -1, 0, 0, 0, 0, "", 0,
           resource, accessible, description};
 }
+constexpr TControlDef List(const char* name, const char* parent, int x, int y, int w, int h, int rowHeight,
+                           int visibleRows) {
+  return {name, K::ComboBox, parent, x, y, w, h, "", {}, {}, {}, -1, 0, 0, 0, 0, "", 0, "", "", "",
+          rowHeight, visibleRows};
+}
+constexpr TControlDef Comment(const char* name, const char* parent, int x, int y, int w, int h, const char* text,
+                              int lineHeight) {
+  return {name, K::StaticText, parent, x, y, w, h, text, kHighlightColour, {}, {}, -1, 0, 0, 0, 0, "", 0, "", "", "",
+          lineHeight};
+}
 constexpr TControlDef Level(const char* name, const char* caption, int index, std::uint8_t flags = 0) {
   return Option(name, "Panel15", caption, 96, 16 + 24 * index, 129, 18, flags);
 }
@@ -110,7 +120,7 @@ constexpr std::array kLayout{
     // The port selector.
     Panel("Panel14", 344, 24, 0, kSkyBlue, 0, 310),
     Caption("Label14", "Panel14", "COMM", 10, 6),
-    TControlDef{"CommBox", K::ComboBox, "Panel14", 96, 3, 209, 18},
+    List("CommBox", "Panel14", 96, 3, 209, 18, 12, 20),
 
     // The command buttons.
     Panel("CMD_PANEL", 367, 28, 1, kSkyBlue, 0, 310),
@@ -152,8 +162,8 @@ constexpr std::array kLayout{
     Level("Handy5", "Handicap +5", 7),
     Level("Handy6", "Handicap +6", 8),
     Level("Handy_7", "Handicap +MAX", 9),
-    TControlDef{"K_Comment", K::StaticText, "Panel15", 8, 264, 289, 65, "Message from developer：",
-                kHighlightColour},
+    // Lines 12 pixels apart whatever face stands in, so that all lines of every level's message show.
+    Comment("K_Comment", "Panel15", 8, 264, 289, 65, "Message from developer：", 12),
 };
 
 }  // namespace

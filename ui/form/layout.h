@@ -9,9 +9,8 @@
 
 namespace kx71 {
 
-// The window's title and the size of its client area with the hidden panels left out.
+// The window's title.
 inline constexpr const char* kTitle = "KX-71VantorManager V1.00";
-inline constexpr int kClientWidth = 310, kClientHeight = 416;
 
 enum class TControlKind : std::uint8_t {
   Panel,          // raised one-pixel bevel, no border or caption, filled with its colour
@@ -93,11 +92,31 @@ struct TControlDef {
   const char* resource = "";     // picture buttons and the picture: the artwork's name
   const char* accessible = "";   // picture buttons: the name and the description assistive tools read
   const char* description = "";
+  int rowHeight = 0;    // the comment box's line spacing, the drop-down list's row height
+  int visibleRows = 0;  // the drop-down list's rows shown at once
 
   bool Has(std::uint8_t flag) const { return (flags & flag) != 0; }
 };
 
 // Every control, in creation order.
 std::span<const TControlDef> Layout();
+
+struct TSize {
+  int width = 0, height = 0;
+  bool operator==(const TSize&) const = default;
+};
+
+// The window's client area: the extent of the panels for which `shown(row)` holds, from the
+// window's corner.
+template <class Shown>
+TSize PanelExtent(Shown&& shown) {
+  TSize extent;
+  for (const TControlDef& def : Layout()) {
+    if (def.kind != TControlKind::Panel || !shown(def)) continue;
+    if (def.x + def.w > extent.width) extent.width = def.x + def.w;
+    if (def.y + def.h > extent.height) extent.height = def.y + def.h;
+  }
+  return extent;
+}
 
 }  // namespace kx71

@@ -42,21 +42,11 @@ std::vector<std::unique_ptr<TControl>> MakeControls() {
   return controls;
 }
 
-// Tab stops: the showing controls that take the focus from Tab. An option group is entered at its
-// selected option only.
+// Tab stops: the showing controls that take the focus, but those the layout leaves out. An option
+// group is entered at its selected option only.
 bool TakesTab(const TControl& c) {
-  if (!c.Showing() || c.Def().Has(kNoTabStop)) return false;
-  switch (c.Kind()) {
-    case TControlKind::Option:
-      return static_cast<const TOption&>(c).Checked();
-    case TControlKind::ComboBox:
-    case TControlKind::PictureButton:
-    case TControlKind::Edit:
-    case TControlKind::Bar:
-      return true;
-    default:
-      return false;  // labels, panels, the picture, flat buttons (which never take the focus)
-  }
+  if (!c.Showing() || !TakesFocus(c.Kind()) || c.Def().Has(kNoTabStop)) return false;
+  return c.Kind() != TControlKind::Option || static_cast<const TOption&>(c).Checked();
 }
 
 }  // namespace
@@ -200,8 +190,12 @@ void TMainForm::ReportFailure(const std::string& message) {
   host_.ShowFailureBox(TitleFromFileName(host_.ProgramFileName()), WithFullStop(message));
 }
 
+TSize TMainForm::ClientSize() const {
+  return PanelExtent([this](const TControlDef& def) { return Get<TPanel>(def.name).Visible(); });
+}
+
 void TMainForm::SetFocus(TControl& control) {
-  if (!control.Showing()) return;  // a hidden control takes no focus
+  if (!control.Showing() || !TakesFocus(control.Kind())) return;  // a hidden control takes no focus
   TControl* left = focused_ != &control ? focused_ : nullptr;
   focused_ = &control;
   host_.FocusControl(control);
@@ -209,7 +203,7 @@ void TMainForm::SetFocus(TControl& control) {
 }
 
 void TMainForm::UserFocused(TControl& control) {
-  if (focused_ == &control || !control.Showing()) return;
+  if (focused_ == &control || !control.Showing() || !TakesFocus(control.Kind())) return;
   TControl* left = focused_;
   focused_ = &control;
   if (left && left->OnExit) Guarded(this, [left] { left->OnExit(*left); });

@@ -39,13 +39,18 @@ class TMainForm : public TFailureSink {
   TControl* Find(std::string_view name) const;
 
   // --- Front end entries.
-  // The native focus moved to `control` (by a click or Tab): the control that had it is left.
+  // The native focus moved to `control` (by a click or Tab): the control that had it is left. A
+  // control that takes no focus (TakesFocus) leaves the focus where it was.
   void UserFocused(TControl& control);
   // The user or the system asks to close the window: true to let it close now.
   bool CloseQuery();
   // The control after (or before) `from` in the Tab order, among the showing controls that take
-  // focus from Tab; the first (last) when `from` is nullptr. For front ends that handle Tab.
+  // focus from Tab; the first (last) when `from` is nullptr. Every front end moves the focus on Tab
+  // and Shift+Tab to it; the arrow keys on an option go to TOption::Neighbour.
   TControl* TabNext(const TControl* from, bool forward = true) const;
+  // The client area the window has: the extent of the panels that are visible now. Both front ends
+  // keep the window at it, again whenever a panel is shown or hidden.
+  TSize ClientSize() const;
 
   // --- Services for handlers.
   // Moves the keyboard focus to a showing control; the one that had it is left (its OnExit runs).

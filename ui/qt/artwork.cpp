@@ -5,11 +5,11 @@
 
 namespace kx71 {
 
-QPixmap DecorativePicture() {
+QPixmap DecorativePicture(QSize shown) {
   // Stretched once here rather than by the label at every paint.
   const QImage picture(QString::fromLatin1(kDecorResource));
   if (picture.isNull()) return {};
-  return QPixmap::fromImage(picture.scaled(kDecorShownSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+  return QPixmap::fromImage(picture.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
 }  // namespace kx71

@@ -8,10 +8,10 @@
 namespace kx71 {
 
 inline constexpr const char* kDecorResource = ":/kx71/decor.bmp";
-inline const QSize kDecorSize{796, 478};       // the picture as drawn
-inline const QSize kDecorShownSize{321, 345};  // the area it is stretched into
+inline const QSize kDecorSize{796, 478};  // the picture as drawn
 
-// The picture smoothly stretched to kDecorShownSize; a null pixmap if the resource is missing.
-QPixmap DecorativePicture();
+// The picture smoothly stretched to `shown` (the layout's picture row); a null pixmap if the
+// resource is missing.
+QPixmap DecorativePicture(QSize shown);
 
 }  // namespace kx71

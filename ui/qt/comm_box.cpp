@@ -10,8 +10,6 @@
 
 namespace kx71 {
 namespace {
-constexpr int kItemHeight = 12;
-constexpr int kVisibleItems = 20;
 
 // The Fusion style shows every entry in one tall popup and ignores the visible-items limit; the
 // list popup below the selector keeps it.
@@ -37,9 +35,10 @@ QStyle* ListPopupStyle() {
 
 }  // namespace
 
-TQtCommBox::TQtCommBox(QWidget* parent, TComboBox* control) : QComboBox(parent), control_(control) {
+TQtCommBox::TQtCommBox(QWidget* parent, const TControlDef& def, TComboBox* control)
+    : QComboBox(parent), control_(control), rowHeight_(def.rowHeight) {
   setEditable(false);
-  setMaxVisibleItems(kVisibleItems);
+  setMaxVisibleItems(def.visibleRows);
   setStyle(ListPopupStyle());
   connect(this, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (!echo_ && control_) control_->UserSelected(index);
@@ -66,7 +65,7 @@ void TQtCommBox::ShowItems(const std::vector<std::string>& items) {
   TEchoGuard echo(echo_);
   clear();
   for (const auto& item : items) addItem(QString::fromStdString(item));
-  for (int i = 0; i < count(); ++i) setItemData(i, QSize(0, kItemHeight), Qt::SizeHintRole);
+  for (int i = 0; i < count(); ++i) setItemData(i, QSize(0, rowHeight_), Qt::SizeHintRole);
 }
 
 void TQtCommBox::ShowSelected(int index) {

@@ -15,8 +15,9 @@ class TQtCommBox : public QComboBox, public TComboBox::View {
   Q_OBJECT
 
  public:
-  // `control`, when given, hears of a selection the user makes with the keys on the closed box.
-  explicit TQtCommBox(QWidget* parent, TComboBox* control = nullptr);
+  // Rows as high and as many shown as the layout's row `def` says. `control`, when given, hears of
+  // a selection the user makes with the keys on the closed box.
+  TQtCommBox(QWidget* parent, const TControlDef& def, TComboBox* control = nullptr);
 
   void showPopup() override;
   void hidePopup() override;
@@ -33,6 +34,7 @@ class TQtCommBox : public QComboBox, public TComboBox::View {
 
  private:
   TComboBox* control_;
+  int rowHeight_;
   bool dropped_ = false;
   bool echo_ = false;
 };

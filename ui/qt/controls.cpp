@@ -75,8 +75,8 @@ QPushButton* MakePictureButton(const TControlDef& def, QWidget* parent) {
   return button;
 }
 
-QLabel* MakeComment(QWidget* parent) {
-  auto* label = new TQtStaticText(parent);
+QLabel* MakeComment(const TControlDef& def, QWidget* parent) {
+  auto* label = new TQtStaticText(parent, def.rowHeight);
   label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   label->setLineWidth(1);
   label->setTextFormat(Qt::PlainText);
@@ -168,9 +168,7 @@ void TQtScrollBar::ShowPosition(int position) {
 }
 
 TQtOption::TQtOption(QWidget* parent, TOption* control) : QRadioButton(parent), control_(control) {
-  TabStopWhenSelected(false);
   connect(this, &QRadioButton::toggled, this, [this](bool on) {
-    TabStopWhenSelected(on);
     if (on && !echo_) control_->UserClicked();
   });
 }
@@ -178,17 +176,24 @@ TQtOption::TQtOption(QWidget* parent, TOption* control) : QRadioButton(parent), 
 void TQtOption::ShowChecked(bool checked) {
   TEchoGuard echo(echo_);
   setChecked(checked);
-  TabStopWhenSelected(isChecked());
 }
 
-void TQtOption::TabStopWhenSelected(bool selected) {
-  // Tab enters a group at its selected option only; the arrow keys move within the group.
-  setFocusPolicy(selected ? Qt::StrongFocus : Qt::ClickFocus);
+void TQtOption::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if (key != Qt::Key_Up && key != Qt::Key_Down && key != Qt::Key_Left && key != Qt::Key_Right) {
+    QRadioButton::keyPressEvent(event);
+    return;
+  }
+  // The neighbour takes the focus and is chosen, as a click on it would.
+  TOption& next = control_->Neighbour(key == Qt::Key_Down || key == Qt::Key_Right);
+  if (auto* w = parentWidget()->findChild<QWidget*>(QString::fromLatin1(next.Name()), Qt::FindDirectChildrenOnly))
+    w->setFocus(Qt::TabFocusReason);
+  next.UserClicked();
+  event->accept();
 }
 
 TQtSpeedButton::TQtSpeedButton(const QString& caption, QWidget* parent) : QPushButton(caption, parent) {
   setFlat(true);
-  setFocusPolicy(Qt::NoFocus);
 }
 
 void TQtSpeedButton::paintEvent(QPaintEvent* event) {
@@ -223,7 +228,7 @@ QWidget* MakeWidget(const TControlDef& def, QWidget* parent, TControl* control) 
     case TControlKind::Picture: {
       auto* picture = new QLabel(parent);
       picture->setScaledContents(true);
-      picture->setPixmap(DecorativePicture());  // already stretched to the label's size
+      picture->setPixmap(DecorativePicture(QSize(def.w, def.h)));  // already stretched to the label's size
       w = picture;
       break;
     }
@@ -232,10 +237,10 @@ QWidget* MakeWidget(const TControlDef& def, QWidget* parent, TControl* control) 
       static_cast<TQtOption*>(w)->setText(caption);
       break;
     case TControlKind::StaticText:
-      w = MakeComment(parent);
+      w = MakeComment(def, parent);
       break;
     case TControlKind::ComboBox:
-      w = new TQtCommBox(parent, static_cast<TComboBox*>(control));
+      w = new TQtCommBox(parent, def, static_cast<TComboBox*>(control));
       break;
     case TControlKind::PictureButton:
       w = MakePictureButton(def, parent);
@@ -255,6 +260,7 @@ QWidget* MakeWidget(const TControlDef& def, QWidget* parent, TControl* control) 
       break;
   }
   w->setObjectName(QString::fromLatin1(def.name));
+  if (!TakesFocus(def.kind)) w->setFocusPolicy(Qt::NoFocus);
   if (HasFont(def.font)) w->setFont(FontOf(def.font, w->font()));
   if (def.kind == TControlKind::Caption) {
     static_cast<QLabel*>(w)->setText(caption);

@@ -53,11 +53,11 @@ class TQtLabel : public QLabel, public TLabel::View {
   void ShowText(const std::string& text) override;
 };
 
-// The comment box: 12-pixel lines, whatever face stands in.
+// The comment box: lines the layout's line height apart, whatever face stands in.
 class TQtStaticText : public TStaticText, public TLabel::View {
   Q_OBJECT
  public:
-  explicit TQtStaticText(QWidget* parent) : TStaticText(parent, kUiFontPixels) {}
+  TQtStaticText(QWidget* parent, int lineHeight) : TStaticText(parent, lineHeight) {}
   void ShowText(const std::string& text) override;
 };
 
@@ -89,21 +89,24 @@ class TQtScrollBar : public QScrollBar, public TBar::View {
 };
 
 // A radio option. Qt's clicked() also fires for the option already selected, so a user's choice is
-// taken from toggled(true), and the logic ignores the selected one.
+// taken from toggled(true), and the logic ignores the selected one. The arrow keys go to the
+// logic's neighbour in the group rather than to Qt's.
 class TQtOption : public QRadioButton, public TOption::View {
   Q_OBJECT
  public:
   TQtOption(QWidget* parent, TOption* control);
   void ShowChecked(bool checked) override;
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
-  void TabStopWhenSelected(bool selected);
   TOption* control_;
   bool echo_ = false;
 };
 
-// A flat push button with a text caption, which never takes the focus (so the editor it steps
-// keeps it until the handler moves it); its caption may sit at the left edge.
+// A flat push button with a text caption (which, as the logic says, never takes the focus); its
+// caption may sit at the left edge.
 class TQtSpeedButton : public QPushButton {
   Q_OBJECT
  public:

@@ -30,7 +30,6 @@ TQtMainForm::TQtMainForm(TCommXEnvironment commEnvironment, QWidget* parent)
 
   CreateWidgets();
   NameWidgets();
-  SetTabOrder();
   for (const TPanel* panel : logic_->Panels) Widget(*panel)->installEventFilter(this);
   FitToPanels();
   new TFixedSizeKeeper(this);  // the fitted size holds with or without a window manager
@@ -117,18 +116,12 @@ QRadioButton* TQtMainForm::LevelOption(HandicapLevel level) const {
   return qobject_cast<QRadioButton*>(Widget(logic_->LevelOption(level)));
 }
 
-void TQtMainForm::SetTabOrder() {
-  // Panels in their tab order; inside each, its controls in creation order. Every control joins the
-  // chain: Tab passes over those that take no focus from it (labels, unselected options, MON_EDIT).
-  QWidget* previous = nullptr;
-  for (const TPanel* panel : logic_->Panels) {
-    for (QObject* child : Widget(*panel)->children()) {
-      auto* control = qobject_cast<QWidget*>(child);
-      if (!control) continue;
-      if (previous) QWidget::setTabOrder(previous, control);
-      previous = control;
-    }
-  }
+bool TQtMainForm::focusNextPrevChild(bool next) {
+  TControl* to = logic_->TabNext(controls_.value(QApplication::focusWidget()), next);
+  QWidget* w = to ? Widget(*to) : nullptr;
+  if (!w) return false;
+  w->setFocus(Qt::TabFocusReason);
+  return true;
 }
 
 void TQtMainForm::FocusControl(TControl& control) {
@@ -174,12 +167,8 @@ bool TQtMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TQtMainForm::FitToPanels() {
-  QRect extent;
-  for (const TPanel* panel : logic_->Panels) {
-    const QWidget* w = Widget(*panel);
-    if (!w->isHidden()) extent |= w->geometry();
-  }
-  setFixedSize(extent.right() + 1, extent.bottom() + 1);
+  const TSize size = logic_->ClientSize();
+  setFixedSize(size.width, size.height);
 }
 
 }  // namespace kx71

@@ -65,13 +65,14 @@ class TQtMainForm : public QWidget, public TFormHost {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Tab and Shift+Tab: the focus goes where the logic's chain says.
+  bool focusNextPrevChild(bool next) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CreateWidgets();  // every control of the layout table, bound to its state in the logic
   void NameWidgets();
-  void SetTabOrder();
-  void FitToPanels();  // the client area becomes the extent of the visible panels, and stays so
+  void FitToPanels();  // the client area becomes the logic's size, and stays so
 
   // Declared before the logic: the component's events are delivered through it until it is gone.
   TQtMainThread mainThread_;

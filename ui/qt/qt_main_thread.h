@@ -3,11 +3,10 @@
 #pragma once
 
 #include <QObject>
-#include <deque>
 #include <functional>
-#include <mutex>
 
 #include "comm/main_thread.h"
+#include "comm/task_queue.h"
 
 namespace kx71 {
 
@@ -27,8 +26,7 @@ class TQtMainThread : public QObject, public TMainThread {
  private:
   // The tasks pass through a standard mutex rather than inside Qt's event queue, whose locking the
   // thread sanitizer cannot see (Qt is not instrumented).
-  std::mutex lock_;
-  std::deque<std::function<void()>> tasks_;
+  TTaskQueue tasks_;
 };
 
 }  // namespace kx71

@@ -1,8 +1,8 @@
-// The window on Windows: user32/comctl32/gdi32 controls built from the layout table and bound to
-// the window's logic (ui/form). The native controls only show the logic's state and pass on what
-// the user does; the toolkit quirks are handled here (the close-up read from a posted message, the
-// option that is already checked, scroll bars that do not move themselves, the Tab chain, a client
-// area kept at its fitted size).
+// The window on Windows: the main window hosting the native controls (ui/win32/win_controls.h)
+// built from the layout table and bound to the window's logic (ui/form). The controls only show
+// the logic's state and pass on what the user does; the window keeps the registry of controls,
+// routes messages to them, and applies the logic's rules that need the whole window: the Tab chain
+// and the option groups' arrows, the client size, the close-up read from a posted message, closing.
 #pragma once
 
 #ifndef NOMINMAX
@@ -12,13 +12,16 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "ui/form/form_host.h"
 #include "ui/form/main_form.h"
+#include "ui/win32/wide_text.h"
+#include "ui/win32/win_controls.h"
 #include "ui/win32/win_main_thread.h"
+#include "ui/win32/win_resources.h"
 
 namespace kx71 {
 
@@ -27,10 +30,7 @@ namespace kx71 {
 inline constexpr int kFirstControlId = 100;
 inline constexpr wchar_t kMainWindowClass[] = L"KX71VantorManager";
 
-std::wstring Widen(const std::string& utf8);
-std::string Narrow(const std::wstring& text);
-
-class TWinMainForm final : public TFormHost {
+class TWinMainForm final : public TFormHost, private TWinHost {
  public:
   // Builds the window and its controls (hidden) and runs FormCreate.
   explicit TWinMainForm(TCommXEnvironment commEnvironment = {});
@@ -44,7 +44,7 @@ class TWinMainForm final : public TFormHost {
   int Run();
 
   HWND Handle() const { return hwnd_; }
-  TMainForm& Form() { return *form_; }
+  TMainForm& Form() override { return *form_; }
   // The native control of a row, or nullptr.
   HWND Native(std::string_view name) const;
 
@@ -56,40 +56,33 @@ class TWinMainForm final : public TFormHost {
   std::string ProgramFileName() override;
   void ShowFailureBox(const std::string& caption, const std::string& text) override;
 
-  struct TNative;  // one native control and its view
-
  private:
+  // TWinHost
+  TWinResources& Resources() override { return resources_; }
+  void Realise(TWinControl& panel) override;
+  void PanelsChanged() override;
+  void PostCloseUp(TWinControl& box) override;
+  TWinControl* FromHwnd(HWND hwnd) const override;
+  void Forget(HWND hwnd) override { byHwnd_.erase(hwnd); }
+
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
   LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT OnControlMessage(TNative& n, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  // Messages about a child control, which its parent (a panel or the window) receives.
+  std::optional<LRESULT> OnChildMessage(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT OnWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   bool Filter(MSG& msg);
 
   void CreateControls();
-  // Makes a panel's native window and its controls' (the hidden panels' when first shown).
-  void Realise(TNative& panel);
-  bool Make(TNative& n, HWND parent, int id);
-  void Bind(TNative& n);
-  HWND CreateNative(const TControlDef& def, HWND parent, int id);
-  TNative* FromHwnd(HWND hwnd) const;
-  TNative* FromId(int id) const;
-  void OnCommand(TNative& n, int code);
-  void OnScroll(TNative& n, int code);
-  void OnDrawItem(const DRAWITEMSTRUCT& item);
-  HBRUSH OnColour(HDC dc, HWND control);
-  HFONT Font(const TFontSpec& look);
-  HBRUSH Brush(COLORREF colour);
-  HBITMAP Artwork(const char* resource);
+  bool Make(TWinControl& c, HWND parent);
+  TWinControl* FromId(int id) const;
   SIZE FittedWindowSize() const;
+  void Fit(HWND hwnd);  // the client area to the logic's size
 
   TWinMainThread mainThread_;
+  TWinResources resources_;
   HWND hwnd_ = nullptr;
-  std::vector<std::unique_ptr<TNative>> natives_;  // in table order
-  std::map<HWND, TNative*> byHwnd_;
-  std::map<std::tuple<int, int, bool>, HFONT> fonts_;
-  std::map<COLORREF, HBRUSH> brushes_;
-  std::map<std::string, HBITMAP> artwork_;
-  bool shown_ = false;
+  std::vector<std::unique_ptr<TWinControl>> controls_;  // in table order
+  std::map<HWND, TWinControl*> byHwnd_;
   bool bound_ = false;  // the views are bound: controls made later bind at once
   bool closing_ = false;
   std::unique_ptr<TMainForm> form_;  // last: its port closes before the native controls go

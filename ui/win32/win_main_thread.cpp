@@ -29,22 +29,14 @@ TWinMainThread::~TWinMainThread() {
 }
 
 void TWinMainThread::Post(std::function<void()> task) {
-  {
-    std::lock_guard lock(lock_);
-    tasks_.push_back(std::move(task));
-  }
+  tasks_.Push(std::move(task));
   // One wake-up per task; the queue keeps posted messages of one window in order.
   PostMessageW(hwnd_, kRunTask, 0, 0);
 }
 
 void TWinMainThread::RunNext() {
-  std::function<void()> task;
-  {
-    std::lock_guard lock(lock_);
-    if (tasks_.empty()) return;
-    task = std::move(tasks_.front());
-    tasks_.pop_front();
-  }
+  std::function<void()> task = tasks_.Pop();
+  if (!task) return;
   if (runTask)
     runTask(task);
   else
@@ -58,21 +50,15 @@ void TWinMainThread::Deliver(MSG& msg) {
 }
 
 void TWinMainThread::ProcessMessages() {
-  const auto pass = [this] {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        // For the outer loop, which ends once the handler that pumps has returned.
-        PostQuitMessage(static_cast<int>(msg.wParam));
-        return;
-      }
-      Deliver(msg);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // For the outer loop, which ends once the handler that pumps has returned.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
     }
-  };
-  if (wrapPump)
-    wrapPump(pass);
-  else
-    pass();
+    Deliver(msg);
+  }
 }
 
 int TWinMainThread::Run() {

@@ -8,11 +8,10 @@
 #endif
 #include <windows.h>
 
-#include <deque>
 #include <functional>
-#include <mutex>
 
 #include "comm/main_thread.h"
+#include "comm/task_queue.h"
 
 namespace kx71 {
 
@@ -35,8 +34,6 @@ class TWinMainThread : public TMainThread {
   std::function<bool(MSG&)> filter;
   // Runs each posted task (the window reports a failure that escapes it).
   std::function<void(const std::function<void()>&)> runTask;
-  // Wraps each ProcessMessages pass (the window counts itself busy meanwhile).
-  std::function<void(const std::function<void()>&)> wrapPump;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -44,8 +41,7 @@ class TWinMainThread : public TMainThread {
   void Deliver(MSG& msg);
 
   HWND hwnd_ = nullptr;
-  std::mutex lock_;
-  std::deque<std::function<void()>> tasks_;
+  TTaskQueue tasks_;
 };
 
 }  // namespace kx71

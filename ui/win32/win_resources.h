@@ -1,0 +1,39 @@
+// The GDI objects the window's controls share, made on first use and kept until the window goes:
+// fonts by look, solid brushes by colour, the artwork by name.
+#pragma once
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <tuple>
+
+#include "ui/form/layout.h"
+
+namespace kx71 {
+
+// A layout colour on Windows; `fallback` for kNoColour.
+COLORREF ToColorRef(const TColour& colour, COLORREF fallback);
+
+class TWinResources {
+ public:
+  TWinResources() = default;
+  ~TWinResources();
+  TWinResources(const TWinResources&) = delete;
+  TWinResources& operator=(const TWinResources&) = delete;
+
+  HFONT Font(const TFontSpec& look);
+  HBRUSH Brush(COLORREF colour);
+  // The bitmap resource of an artwork file (nullptr when the program lacks it).
+  HBITMAP Artwork(const char* file);
+
+ private:
+  std::map<std::tuple<int, int, bool>, HFONT> fonts_;
+  std::map<COLORREF, HBRUSH> brushes_;
+  std::map<std::string, HBITMAP> artwork_;
+};
+
+}  // namespace kx71
