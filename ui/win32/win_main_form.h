@@ -61,6 +61,7 @@ class TWinMainForm final : public TFormHost {
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
+  static BOOL CALLBACK AnswerBoxOf(HWND hwnd, LPARAM lp);
   LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT OnControlMessage(TNative& n, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   bool Filter(MSG& msg);
@@ -92,6 +93,8 @@ class TWinMainForm final : public TFormHost {
   bool shown_ = false;
   bool bound_ = false;  // the views are bound: controls made later bind at once
   bool closing_ = false;
+  int boxesOpen_ = 0;          // failure boxes up (each runs a message loop of its own)
+  bool closeAfterBox_ = false;  // a close that came while one was up
   std::unique_ptr<TMainForm> form_;  // last: its port closes before the native controls go
 };
 
