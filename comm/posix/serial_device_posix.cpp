@@ -4,7 +4,6 @@
 //
 // Only the kernel's termios2 definitions are used here (glibc's <termios.h> clashes with them).
 #include <asm/termbits.h>
-#include <dirent.h>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
@@ -22,7 +21,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -48,44 +47,42 @@ constexpr const char* kStaleFlagTaken =
 // user's descriptors cannot be read and the answer is false; root may still be kept out of a few
 // (a sandbox's init), which are then no program of a user and are passed over.
 bool NoOtherDescriptor(int own) {
+  namespace fs = std::filesystem;
   struct stat mine {};
   if (::fstat(own, &mine) != 0) return false;
-  const pid_t self = ::getpid();
   const bool root = ::geteuid() == 0;
-  DIR* proc = ::opendir("/proc");
-  if (proc == nullptr) return false;
-  bool none = true;
-  while (dirent* process = ::readdir(proc)) {
-    char* end = nullptr;
-    const long pid = std::strtol(process->d_name, &end, 10);
-    if (end == process->d_name || *end != '\0') continue;
-    const std::string fds = std::string("/proc/") + process->d_name + "/fd";
-    DIR* list = ::opendir(fds.c_str());
-    if (list == nullptr) {
-      if (errno == ENOENT || (root && (errno == EACCES || errno == EPERM))) continue;  // ended, or hidden
-      none = false;  // a user's view, which is not complete
-      break;
+  const auto passable = [root](int error) {
+    return error == ENOENT || (root && (error == EACCES || error == EPERM));  // gone, or hidden from root
+  };
+  const std::string self = std::to_string(::getpid());
+  const std::string ownName = std::to_string(own);
+  std::error_code ec;
+  fs::directory_iterator process("/proc", ec);
+  const fs::directory_iterator end;
+  if (ec) return false;
+  for (; process != end; process.increment(ec)) {
+    if (ec) return false;
+    const std::string pid = process->path().filename().string();
+    if (pid.empty() || !std::all_of(pid.begin(), pid.end(), [](char c) { return c >= '0' && c <= '9'; }))
+      continue;
+    std::error_code listed;
+    fs::directory_iterator entry(process->path() / "fd", listed);
+    if (listed) {
+      if (passable(listed.value())) continue;
+      return false;
     }
-    while (dirent* entry = ::readdir(list)) {
-      if (entry->d_name[0] == '.') continue;
-      if (pid == self && std::strtol(entry->d_name, nullptr, 10) == own) continue;
+    for (; entry != end; entry.increment(listed)) {
+      if (listed) break;  // the process ended while being looked at
+      if (pid == self && entry->path().filename() == ownName) continue;
       struct stat st {};
-      if (::stat((fds + "/" + entry->d_name).c_str(), &st) != 0) {
-        if (errno == ENOENT || (root && (errno == EACCES || errno == EPERM))) continue;  // as above
-        none = errno != EACCES && errno != EPERM;
-        if (!none) break;
-        continue;
+      if (::stat(entry->path().c_str(), &st) != 0) {
+        if (passable(errno)) continue;
+        return false;
       }
-      if (S_ISCHR(st.st_mode) && st.st_rdev == mine.st_rdev) {
-        none = false;
-        break;
-      }
+      if (S_ISCHR(st.st_mode) && st.st_rdev == mine.st_rdev) return false;
     }
-    ::closedir(list);
-    if (!none) break;
   }
-  ::closedir(proc);
-  return none;
+  return true;
 }
 
 // With IGNBRK a break queues nothing, so nothing wakes a wait for input: the driver's counters are
