@@ -10,7 +10,8 @@ int main(int argc, char** argv) {
   int result = 0;
   {
     kx71::TQtMainForm form;
-    kx71::TCloseOnSignals closeOnSignals(form);
+    // Once the loop has ended the program is on its way out: later signals are ignored.
+    kx71::TCloseOnSignals closeOnSignals(form, kx71::TCloseOnSignals::TAfterwards::Ignore);
     kx71::TCloseOnWindowLoss closeOnWindowLoss(form);
     // A lost display ends the process from inside the loop: the port is closed on the way out.
     kx71::TCloseAtExit closeAtExit([&form] { form.Logic().CommX1.Close(); });

@@ -122,7 +122,8 @@ void TCustomCommX::Open() {
   }
   if (!device) {
     const TOpenFailure failure = LastOpenFailure();
-    throw ECommError(kMsgCannotOpen, failure.device, OpenFailureReason(failure.error));
+    throw ECommError(kMsgCannotOpen, failure.device,
+                     failure.reason.empty() ? OpenFailureReason(failure.error) : failure.reason);
   }
   device_ = std::move(device);
   ++session_;

@@ -106,6 +106,7 @@ class TSerialDevice {
 struct TOpenFailure {
   std::string device;
   int error = 0;
+  std::string reason;  // the words for the user when the error number alone would mislead
 };
 TOpenFailure& LastOpenFailure();
 

@@ -54,6 +54,27 @@ std::optional<std::int32_t> ParseIntText(std::string_view text) {
   return ParseDecimal(rest, false);
 }
 
+bool IsIntTextForm(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  std::string_view rest = text.substr(i);
+  bool hex = false;
+  if (!rest.empty() && (rest[0] == '$' || rest[0] == 'x' || rest[0] == 'X')) {
+    hex = true;
+    rest.remove_prefix(1);
+  } else if (rest.size() >= 2 && rest[0] == '0' && (rest[1] == 'x' || rest[1] == 'X')) {
+    hex = true;
+    rest.remove_prefix(2);
+  } else if (!rest.empty() && (rest[0] == '-' || rest[0] == '+')) {
+    rest.remove_prefix(1);
+  }
+  if (rest.empty()) return false;
+  for (char c : rest) {
+    if (hex ? HexDigitValue(c) < 0 : (c < '0' || c > '9')) return false;
+  }
+  return true;
+}
+
 std::int32_t StrToIntDef(std::string_view text, std::int32_t fallback) {
   return ParseIntText(text).value_or(fallback);
 }

@@ -26,6 +26,10 @@ int HexDigitValue(char c);
 // The value of `text`, or nothing when it is not a number.
 std::optional<std::int32_t> ParseIntText(std::string_view text);
 
+// Whether `text` is written as a number (spaces, sign or prefix, digits), whatever its size: true
+// also for the texts too long for 32 bits that ParseIntText refuses.
+bool IsIntTextForm(std::string_view text);
+
 // The value of `text`, or `fallback` when it is not a number.
 std::int32_t StrToIntDef(std::string_view text, std::int32_t fallback);
 

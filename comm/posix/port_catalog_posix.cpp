@@ -107,8 +107,10 @@ std::optional<std::vector<TPortCatalog::MapLink>> TPortCatalog::DeviceMapLinks()
   std::vector<MapLink> links;
   for (std::string& name : *names) {
     if (!IsDeviceMapPortName(name)) continue;
-    // A name without a number stays: the list's sort reports it.
-    if (const auto n = DeviceMapPortNumber(name); n && !IsOpenablePortNo(*n)) continue;
+    // A name without a number stays: the list's sort reports it. A number too long for the
+    // reader can never open either, so it goes like the other numbers out of range.
+    if (const auto n = DeviceMapPortNumber(name); n ? !IsOpenablePortNo(*n) : IsIntTextForm(name.substr(3)))
+      continue;
     fs::path path = *roots_.deviceMap / name;
     std::error_code ec;
     if (!fs::is_symlink(fs::symlink_status(path, ec))) continue;  // a stray file is no port

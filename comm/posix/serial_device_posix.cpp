@@ -20,8 +20,11 @@
 #include <chrono>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "comm/port_map.h"
@@ -33,6 +36,54 @@ namespace kx71 {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+constexpr const char* kHeldExclusively =
+    "port held exclusively; if no program uses it, one that ended without releasing it may have left it so";
+constexpr const char* kStaleFlagTaken =
+    "exclusive-use flag left by a program that ended without releasing it; no program has the port open, "
+    "so it was taken over";
+
+// Whether no descriptor of the device behind `own` is open but `own` itself. Without root, another
+// user's descriptors cannot be read and the answer is false; root may still be kept out of a few
+// (a sandbox's init), which are then no program of a user and are passed over.
+bool NoOtherDescriptor(int own) {
+  namespace fs = std::filesystem;
+  struct stat mine {};
+  if (::fstat(own, &mine) != 0) return false;
+  const bool root = ::geteuid() == 0;
+  const auto passable = [root](int error) {
+    return error == ENOENT || (root && (error == EACCES || error == EPERM));  // gone, or hidden from root
+  };
+  const std::string self = std::to_string(::getpid());
+  const std::string ownName = std::to_string(own);
+  std::error_code ec;
+  fs::directory_iterator process("/proc", ec);
+  const fs::directory_iterator end;
+  if (ec) return false;
+  for (; process != end; process.increment(ec)) {
+    if (ec) return false;
+    const std::string pid = process->path().filename().string();
+    if (pid.empty() || !std::all_of(pid.begin(), pid.end(), [](char c) { return c >= '0' && c <= '9'; }))
+      continue;
+    std::error_code listed;
+    fs::directory_iterator entry(process->path() / "fd", listed);
+    if (listed) {
+      if (passable(listed.value())) continue;
+      return false;
+    }
+    for (; entry != end; entry.increment(listed)) {
+      if (listed) break;  // the process ended while being looked at
+      if (pid == self && entry->path().filename() == ownName) continue;
+      struct stat st {};
+      if (::stat(entry->path().c_str(), &st) != 0) {
+        if (passable(errno)) continue;
+        return false;
+      }
+      if (S_ISCHR(st.st_mode) && st.st_rdev == mine.st_rdev) return false;
+    }
+  }
+  return true;
+}
 
 // With IGNBRK a break queues nothing, so nothing wakes a wait for input: the driver's counters are
 // looked at this often instead (only on devices that keep them).
@@ -140,10 +191,16 @@ class TPosixSerialDevice final : public TSerialDevice {
     }
     // A program that holds the tty with the exclusive-use flag alone (no flock) holds it too; root
     // would get past the flag, and clearing it on close would take it from that program.
+    // The flag outlives a program killed before it could clear it, for as long as the line's other
+    // end is open (a pseudo-terminal); with no descriptor of the device left but ours, it is stale.
     int held = 0;
     if (::ioctl(fd_, TIOCGEXCL, &held) == 0 && held != 0) {
-      errno = EBUSY;
-      return false;
+      if (!NoOtherDescriptor(fd_)) {
+        heldByFlag_ = true;
+        errno = EBUSY;
+        return false;
+      }
+      staleFlag_ = true;
     }
     termios2 t{};
     if (IoctlRetry(fd_, TCGETS2, &t) != 0) return false;
@@ -186,6 +243,11 @@ class TPosixSerialDevice final : public TSerialDevice {
     breakBase_ = errorBase_.brk;
     return true;
   }
+
+  // Whether Setup found the exclusive-use flag left over and took it over, or refused because the
+  // flag alone (no lock) showed another holder.
+  bool TookStaleFlag() const { return staleFlag_; }
+  bool HeldByFlag() const { return heldByFlag_; }
 
   std::uint32_t NativeHandle() const override { return static_cast<std::uint32_t>(fd_); }
 
@@ -479,6 +541,9 @@ class TPosixSerialDevice final : public TSerialDevice {
   std::atomic<std::uint64_t> rxAbort_{0};
   std::atomic<std::uint64_t> txAbort_{0};
 
+  bool staleFlag_ = false;
+  bool heldByFlag_ = false;
+
   // The read in progress (main thread).
   unsigned char* readBuffer_ = nullptr;
   std::int32_t readCount_ = 0;
@@ -498,7 +563,7 @@ class TPosixSerialDevice final : public TSerialDevice {
 
 std::unique_ptr<TSerialDevice> OpenSerialDevice(std::int32_t portNo) {
   TOpenFailure& failure = LastOpenFailure();
-  failure = {"", ENODEV};
+  failure = {"", ENODEV, ""};
   if (!IsOpenablePortNo(portNo)) return nullptr;
   const std::optional<std::string> path = ResolvePortDevice(portNo);
   if (!path) return nullptr;
@@ -517,6 +582,8 @@ std::unique_ptr<TSerialDevice> OpenSerialDevice(std::int32_t portNo) {
   TUniqueFd fd(::open(path->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   if (!fd) {
     failure.error = errno;
+    // A terminal refuses an open with EBUSY for its exclusive-use flag alone.
+    if (failure.error == EBUSY) failure.reason = kHeldExclusively;
     return nullptr;
   }
   struct stat opened {};
@@ -527,7 +594,11 @@ std::unique_ptr<TSerialDevice> OpenSerialDevice(std::int32_t portNo) {
   auto device = std::make_unique<TPosixSerialDevice>(std::move(fd));
   if (!device->Setup()) {
     failure.error = errno;
+    if (device->HeldByFlag()) failure.reason = kHeldExclusively;
     return nullptr;
+  }
+  if (device->TookStaleFlag()) {
+    std::fprintf(stderr, "COM%d (%s): %s\n", static_cast<int>(portNo), path->c_str(), kStaleFlagTaken);
   }
   failure = {};
   return device;

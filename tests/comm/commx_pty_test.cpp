@@ -132,7 +132,8 @@ const Refusal kRefusals[] = {
        EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
        return fd;
      }},
-    {"held with the exclusive-use flag alone", 7, "port in use by another program",
+    {"held with the exclusive-use flag alone", 7,
+     "port held exclusively; if no program uses it, one that ended without releasing it may have left it so",
      [](TPtyDeviceMap&, TPtyLine& pty) {
        const int fd = ::open(pty.Device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
        EXPECT_EQ(::ioctl(fd, TIOCEXCL), 0);
@@ -185,6 +186,50 @@ INSTANTIATE_TEST_SUITE_P(Ports, PtyCommRefusal, ::testing::ValuesIn(kRefusals), 
     name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
   return name;
 });
+
+// A program killed while it held a pseudo-terminal leaves the exclusive-use flag set for as long as
+// the far end is open. With no descriptor of the device left anywhere, root takes it over (and
+// clears it on close); a user who cannot open the device is told what may have happened.
+TEST_F(PtyComm, ExclusiveFlagLeftByAnEndedProgram) {
+  TPtyLine line((map.Dir() / "COM8").string());  // nobody holds its device side
+  {
+    const int killed = ::open(line.Device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(killed, 0);
+    ASSERT_EQ(::ioctl(killed, TIOCEXCL), 0);
+    ::close(killed);  // as the kernel does for a killed program: the flag stays
+  }
+  auto c = Make(8);
+  if (::geteuid() != 0) {
+    try {
+      c->Open();
+      ADD_FAILURE() << "opened";
+    } catch (const ECommError& e) {
+      EXPECT_EQ(e.Reason(), "port held exclusively; if no program uses it, one that ended without releasing it "
+                            "may have left it so");
+    }
+    return;
+  }
+  ::testing::internal::CaptureStderr();
+  c->Open();
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(c->IsOpen());
+  EXPECT_NE(said.find("COM8 (" + (map.Dir() / "COM8").string() + "): exclusive-use flag left by a program that "
+                      "ended without releasing it"),
+            std::string::npos)
+      << said;
+  c->Close();
+  const int after = ::open(line.Device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(after, 0);
+  int exclusive = 1;
+  EXPECT_EQ(::ioctl(after, TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 0) << "the flag outlived the close";
+  // Set again while a descriptor stays open, the flag is another program's hold.
+  ASSERT_EQ(::ioctl(after, TIOCEXCL), 0);
+  EXPECT_THROW(c->Open(), ECommError);
+  EXPECT_FALSE(c->IsOpen());
+  ::ioctl(after, TIOCNXCL);
+  ::close(after);
+}
 
 TEST_F(PtyComm, CloseRestoresTheLineSettingsItFound) {
   // The line as a terminal program leaves it: cooked, echoing, another speed.

@@ -181,6 +181,9 @@ const Stray kStrays[] = {
     {"number 0", "COM0", [](test::TempTree& t, const fs::path& at) { LinkTo(at, t.Terminal()); }},
     {"negative number", "COM-4", [](test::TempTree& t, const fs::path& at) { LinkTo(at, t.Terminal()); }},
     {"nine digits", "COM100000000", [](test::TempTree& t, const fs::path& at) { LinkTo(at, t.Terminal()); }},
+    {"ten digits", "COM4294967296", [](test::TempTree& t, const fs::path& at) { LinkTo(at, t.Terminal()); }},
+    {"nine hexadecimal digits", "COM$100000000",
+     [](test::TempTree& t, const fs::path& at) { LinkTo(at, t.Terminal()); }},
 };
 
 void PrintTo(const Stray& stray, std::ostream* os) {

@@ -10,11 +10,13 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -77,7 +79,29 @@ std::optional<bool> ExclusiveFlag(const std::string& path) {
   return flag != 0;
 }
 
-TProgramRun::TProgramRun(TRunAs as, const std::string& deviceMap) {
+std::string StagedForEveryone(const std::string& program) {
+  struct TStage {
+    std::filesystem::path dir;
+    ~TStage() {
+      std::error_code ec;
+      if (!dir.empty()) std::filesystem::remove_all(dir, ec);
+    }
+  };
+  static std::map<std::string, TStage> staged;
+  auto& stage = staged[program];
+  const std::filesystem::path source(program);
+  if (stage.dir.empty()) {
+    char dir[] = "/tmp/kx71-program-XXXXXX";
+    if (!mkdtemp(dir)) return program;
+    stage.dir = dir;
+    std::error_code ec;
+    std::filesystem::copy_file(source, stage.dir / source.filename(), ec);
+    if (ec || chmod(dir, 0755) != 0 || chmod((stage.dir / source.filename()).c_str(), 0755) != 0) return program;
+  }
+  return (stage.dir / source.filename()).string();
+}
+
+TProgramRun::TProgramRun(TRunAs as, const std::string& deviceMap, const std::string& program) {
   // The X server tells the display it took through a pipe.
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return;
@@ -113,9 +137,9 @@ TProgramRun::TProgramRun(TRunAs as, const std::string& deviceMap) {
   std::vector<char*> envp;
   for (std::string& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
-  std::string path = KX71_PROGRAM_PATH;
-  char* argv[] = {path.data(), nullptr};
   const bool drop = as == TRunAs::Unprivileged && CanRunUnprivileged();
+  std::string path = drop ? StagedForEveryone(program) : program;
+  char* argv[] = {path.data(), nullptr};
   program_ = fork();
   if (program_ == 0) {
     const int null = open("/dev/null", O_RDONLY);
@@ -173,6 +197,12 @@ std::string TProgramRun::WindowSize() const {
 
 bool TProgramRun::ChooseLastPort() const {
   return Xdo("windowfocus --sync " + window_) && Xdo("key --delay 300 F4 End Return");
+}
+
+int TProgramRun::VisibleWindows() const {
+  const auto found = Xdo("search --onlyvisible --pid " + std::to_string(program_));
+  if (!found) return 0;  // xdotool fails when nothing matches
+  return static_cast<int>(std::count(found->begin(), found->end(), '\n'));
 }
 
 bool TProgramRun::DestroyWindow() const {

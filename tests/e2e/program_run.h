@@ -17,6 +17,10 @@ enum class TRunAs { ThisUser, Unprivileged };
 inline constexpr uid_t kUnprivilegedId = 65534;
 bool CanRunUnprivileged();
 
+// A copy of `program` in a folder of its own that every user may enter, made once per program and
+// removed when the tests end; `program` itself when the copy cannot be made.
+std::string StagedForEveryone(const std::string& program);
+
 // Gives an unprivileged run access to `path` (a device or a directory) when the tests run as root.
 void ShareWithUnprivileged(const std::string& path, TRunAs as);
 
@@ -26,9 +30,11 @@ std::optional<bool> ExclusiveFlag(const std::string& path);
 
 class TProgramRun {
  public:
-  // Starts Xvfb on a free display and the program on it with KX71_DEVICEMAP=`deviceMap`, and waits
-  // for its window; Ready() tells whether it showed.
-  TProgramRun(TRunAs as, const std::string& deviceMap);
+  // Starts Xvfb on a free display and the program (the built one, or `program`) on it with
+  // KX71_DEVICEMAP=`deviceMap`, and waits for its window; Ready() tells whether it showed. An
+  // unprivileged run takes a copy staged where that user can reach it: the build may lie in a
+  // folder only its owner may enter.
+  TProgramRun(TRunAs as, const std::string& deviceMap, const std::string& program = KX71_PROGRAM_PATH);
   ~TProgramRun();  // ends the program and the X server if they still run
   TProgramRun(const TProgramRun&) = delete;
   TProgramRun& operator=(const TProgramRun&) = delete;
@@ -43,6 +49,8 @@ class TProgramRun {
   std::string WindowSize() const;
   // Opens the port selector's list with F4 and takes its last entry with End and Return.
   bool ChooseLastPort() const;
+  // How many of the program's windows are mapped: the main window, and a box or a list over it.
+  int VisibleWindows() const;
   // Destroys the program's window as another X client may (XDestroyWindow).
   bool DestroyWindow() const;
   // Ends the X server under the program.

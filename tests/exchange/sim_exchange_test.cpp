@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <termios.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -281,6 +282,43 @@ TEST(UnitSim, ServesAgainAfterHangUpsWithoutSpinningAndRemovesItsLink) {
     ASSERT_FALSE(sim.Log().empty());
     EXPECT_EQ(sim.Log().back(), "EXIT SIGTERM");
   }
+}
+
+// The tool's own output and wait status for `args`.
+std::pair<std::string, int> RunUnitSim(const std::string& args) {
+  FILE* out = popen((std::string(KX71_UNIT_SIM_PATH) + " " + args + " 2>&1").c_str(), "r");
+  if (!out) return {"", -1};
+  std::string text;
+  char buffer[256];
+  while (const std::size_t n = fread(buffer, 1, sizeof buffer, out)) text.append(buffer, n);
+  return {text, pclose(out)};
+}
+
+TEST(UnitSim, RefusesAMissingFolderAndAPortAnotherUnitHolds) {
+  char dir[] = "/tmp/kx71-unit-sim.XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const struct RemoveAtEnd {
+    const char* path;
+    ~RemoveAtEnd() { std::filesystem::remove_all(path); }
+  } removeAtEnd{dir};
+  const std::string missing = std::string(dir) + "/missing";
+  const auto [lost, lostStatus] = RunUnitSim("--devicemap " + missing + " --port 3");
+  EXPECT_TRUE(WIFEXITED(lostStatus) && WEXITSTATUS(lostStatus) == 2) << lostStatus;
+  EXPECT_NE(lost.find("kx71-unit-sim: no such folder: " + missing), std::string::npos) << lost;
+  EXPECT_FALSE(std::filesystem::exists(missing));
+
+  TSimProcess first(dir, 3);
+  ASSERT_TRUE(first.Ready());
+  const auto target = std::filesystem::read_symlink(first.LinkPath());
+  const auto [second, status] = RunUnitSim(std::string("--devicemap ") + dir + " --port 3");
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+  EXPECT_NE(second.find("already leads to " + target.string() + ", another unit's line"), std::string::npos)
+      << second;
+  // The first unit keeps its link, and still answers behind it.
+  EXPECT_EQ(std::filesystem::read_symlink(first.LinkPath()), target);
+  RawLine line(first.LinkPath());
+  ASSERT_TRUE(line.Ok());
+  EXPECT_TRUE(BlockFromReadReply(line.Exchange(ReadRequest(), kReadReplySize)).has_value());
 }
 
 }  // namespace

@@ -49,6 +49,16 @@ TEST(IntText, TextsThatAreNotNumbers) {
   }
 }
 
+// The form alone: a number too long for 32 bits still has it, a text that is no number has not.
+TEST(IntText, FormOfANumberWhateverItsSize) {
+  for (const char* text : {"7", " -7", "+0", "4294967296", "99999999999999999999999999", "$100000000", "0x1F"}) {
+    EXPECT_TRUE(IsIntTextForm(text)) << '"' << text << '"';
+  }
+  for (const char* text : {"", " ", "-", "$", "0x", "X", "12a", "1 2", "-$10", "0x1G", "1.5"}) {
+    EXPECT_FALSE(IsIntTextForm(text)) << '"' << text << '"';
+  }
+}
+
 TEST(IntText, FallbackAndConversionError) {
   EXPECT_EQ(StrToIntDef("12", 5), 12);
   EXPECT_EQ(StrToIntDef("12x", 5), 5);

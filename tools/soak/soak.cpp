@@ -232,8 +232,11 @@ std::optional<long long> Number(const char* text, long long low, long long high)
   return value;
 }
 
-int Usage() {
-  std::fprintf(stderr, "usage: kx71-soak [--exchanges N] [--seed S]\n");
+constexpr const char* kUsage = "usage: kx71-soak [--exchanges N] [--seed S]\n";
+
+// Names the mistake, then the usage.
+int Usage(const std::string& mistake) {
+  std::fprintf(stderr, "kx71-soak: %s\n%s", mistake.c_str(), kUsage);
   return 2;
 }
 
@@ -247,16 +250,18 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; i += 2) {
     const std::string opt = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+    if (opt == "--help" || opt == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (opt != "--exchanges" && opt != "--seed") return Usage("unknown option '" + opt + "'");
+    if (!value) return Usage("missing value for " + opt);
+    const auto n = opt == "--exchanges" ? Number(value, 1, 100000000) : Number(value, 0, 0xFFFFFFFFLL);
+    if (!n) return Usage("bad value for " + opt + ": '" + value + "'");
     if (opt == "--exchanges") {
-      const auto n = Number(value, 1, 100000000);
-      if (!n) return Usage();
       exchanges = static_cast<int>(*n);
-    } else if (opt == "--seed") {
-      const auto n = Number(value, 0, 0xFFFFFFFFLL);
-      if (!n) return Usage();
-      seed = static_cast<unsigned>(*n);
     } else {
-      return Usage();
+      seed = static_cast<unsigned>(*n);
     }
   }
   std::printf("soak: %d exchanges, seed %u\n", exchanges, seed);

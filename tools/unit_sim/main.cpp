@@ -1,6 +1,7 @@
 // kx71-unit-sim: plays the unit on a pseudo-terminal linked into a device-map directory as COM<n>,
 // until SIGINT or SIGTERM (which remove the link).
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #ifdef __linux__
 #include <sys/prctl.h>
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "control.h"
@@ -27,6 +29,21 @@ void OnStopSignal(int signo) {
   gStop = signo;
 }
 
+// Why the line cannot be linked where asked, or nothing. The folder must be there already: a typo
+// would otherwise make one nobody looks in. A link that leads to a live terminal belongs to another
+// unit, which would lose its port to this one and then its link when this one ends; a link to a
+// terminal that is gone was left by a unit that was killed, and is replaced.
+std::optional<std::string> LinkRefusal(const std::string& link) {
+  const auto slash = link.rfind('/');
+  const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : link.substr(0, slash);
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return "no such folder: " + dir;
+  char target[256] = {};
+  if (::readlink(link.c_str(), target, sizeof target - 1) > 0 && ::stat(target, &st) == 0)
+    return link + " already leads to " + target + ", another unit's line: give this one another port";
+  return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -41,6 +58,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   const SimOptions& options = std::get<SimOptions>(parsed);
+  if (const auto refusal = LinkRefusal(options.LinkPath())) {
+    std::fprintf(stderr, "kx71-unit-sim: %s\n", refusal->c_str());
+    return 2;
+  }
 
   // The stop signals stay blocked except while the server waits, so none is lost between a check
   // and a wait.

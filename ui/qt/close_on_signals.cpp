@@ -9,6 +9,8 @@
 #include <array>
 #include <cerrno>
 
+#include "ui/qt/end_program.h"
+
 namespace kx71 {
 namespace {
 
@@ -25,14 +27,15 @@ void OnSignal(int) {
 
 }  // namespace
 
-TCloseOnSignals::TCloseOnSignals(QWidget& window) : QObject(&window), window_(window) {
+TCloseOnSignals::TCloseOnSignals(QWidget& window, TAfterwards afterwards)
+    : QObject(&window), window_(window), afterwards_(afterwards) {
   if (::pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
   notifier_ = new QSocketNotifier(wakePipe[0], QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, [this] {
     char buffer[16];
     while (::read(wakePipe[0], buffer, sizeof buffer) > 0) {
     }
-    window_.close();  // waits, like the exit button, until a handler that pumps messages returns
+    EndProgram(window_);  // waits, like the exit button, until a handler that pumps messages returns
   });
   struct sigaction action {};
   action.sa_handler = OnSignal;
@@ -43,7 +46,11 @@ TCloseOnSignals::TCloseOnSignals(QWidget& window) : QObject(&window), window_(wi
 
 TCloseOnSignals::~TCloseOnSignals() {
   if (!notifier_) return;
-  for (std::size_t i = 0; i < kSignals.size(); ++i) ::sigaction(kSignals[i], &previous[i], nullptr);
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  for (std::size_t i = 0; i < kSignals.size(); ++i)
+    ::sigaction(kSignals[i], afterwards_ == TAfterwards::Ignore ? &ignore : &previous[i], nullptr);
   delete notifier_;
   for (int& fd : wakePipe) {
     ::close(fd);
@@ -56,7 +63,8 @@ TCloseOnSignals::~TCloseOnSignals() {
 #else  // Windows sends a GUI program no such signals; closing by the frame or the system goes as usual.
 
 namespace kx71 {
-TCloseOnSignals::TCloseOnSignals(QWidget& window) : QObject(&window), window_(window) {}
+TCloseOnSignals::TCloseOnSignals(QWidget& window, TAfterwards afterwards)
+    : QObject(&window), window_(window), afterwards_(afterwards) {}
 TCloseOnSignals::~TCloseOnSignals() = default;
 }  // namespace kx71
 

@@ -15,14 +15,20 @@ class TCloseOnSignals : public QObject {
   Q_OBJECT
 
  public:
-  // One at a time; the signals' previous handling comes back when it is destroyed.
-  explicit TCloseOnSignals(QWidget& window);
+  // What becomes of the signals when this object goes: their previous handling, or none at all
+  // for a program whose loop has ended, so that a signal coming late cannot cut short the port's
+  // close that follows.
+  enum class TAfterwards { Restore, Ignore };
+
+  // One at a time.
+  explicit TCloseOnSignals(QWidget& window, TAfterwards afterwards = TAfterwards::Restore);
   ~TCloseOnSignals() override;
   TCloseOnSignals(const TCloseOnSignals&) = delete;
   TCloseOnSignals& operator=(const TCloseOnSignals&) = delete;
 
  private:
   QWidget& window_;
+  TAfterwards afterwards_;
   QSocketNotifier* notifier_ = nullptr;
 };
 

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 
+#include "ui/qt/end_program.h"
+
 namespace kx71 {
 
 TCloseOnWindowLoss::TCloseOnWindowLoss(QWidget& window) : window_(window) {
@@ -23,7 +25,7 @@ bool TCloseOnWindowLoss::nativeEventFilter(const QByteArray& eventType, void* me
     return false;
   // Queued, out of the toolkit's event dispatch; the close waits for a handler that pumps messages.
   QMetaObject::invokeMethod(
-      &window_, [w = &window_] { w->close(); }, Qt::QueuedConnection);
+      &window_, [w = &window_] { EndProgram(*w); }, Qt::QueuedConnection);
   return false;
 }
 

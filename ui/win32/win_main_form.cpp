@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <string_view>
 
 #include "ui/form/failure_text.h"
 
@@ -162,7 +163,14 @@ std::string TWinMainForm::ProgramFileName() {
 }
 
 void TWinMainForm::ShowFailureBox(const std::string& caption, const std::string& text) {
+  ++boxesOpen_;
   MessageBoxW(hwnd_, Widen(text).c_str(), Widen(caption).c_str(), MB_ICONERROR | MB_OK);
+  --boxesOpen_;
+  // The close that dismissed the box goes on now that the handler under it can return.
+  if (boxesOpen_ == 0 && closeAfterBox_) {
+    closeAfterBox_ = false;
+    PostCloseWindow();
+  }
 }
 
 bool TWinMainForm::Filter(MSG& msg) {
@@ -190,6 +198,15 @@ bool TWinMainForm::Filter(MSG& msg) {
     return true;
   }
   return false;
+}
+
+// Answers a failure box (a dialog owned by the window `lp`) as its OK button would.
+BOOL CALLBACK TWinMainForm::AnswerBoxOf(HWND hwnd, LPARAM lp) {
+  wchar_t name[16] = {};
+  if (GetWindow(hwnd, GW_OWNER) == reinterpret_cast<HWND>(lp) && GetClassNameW(hwnd, name, 16) > 0 &&
+      std::wstring_view(name) == L"#32770")
+    PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
+  return TRUE;
 }
 
 LRESULT CALLBACK TWinMainForm::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -282,7 +299,24 @@ LRESULT TWinMainForm::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case kDeferredClose:
     case WM_CLOSE:
       if (closing_) return 0;
+      if (boxesOpen_ > 0) {
+        // Destroyed under a failure box, the window would leave the handler that showed the box
+        // running on without it: the box is answered first, and the close follows its return.
+        closeAfterBox_ = true;
+        EnumThreadWindows(GetCurrentThreadId(), AnswerBoxOf, reinterpret_cast<LPARAM>(hwnd_));
+        return 0;
+      }
       if (form_->CloseQuery()) CloseWindow();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;  // nothing to save
+    case WM_ENDSESSION:
+      // The session may end the process as soon as this returns, before the loop does: the port
+      // is closed here (DTR and RTS lowered) rather than on the way out.
+      if (wp != FALSE) {
+        form_->CommX1.Close();
+        if (!closing_) CloseWindow();
+      }
       return 0;
     case WM_DESTROY:
       hwnd_ = nullptr;

@@ -66,6 +66,7 @@ class TWinMainForm final : public TFormHost, private TWinHost {
   void Forget(HWND hwnd) override { byHwnd_.erase(hwnd); }
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static BOOL CALLBACK AnswerBoxOf(HWND hwnd, LPARAM lp);
   LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   // Messages about a child control, which its parent (a panel or the window) receives.
   std::optional<LRESULT> OnChildMessage(UINT msg, WPARAM wp, LPARAM lp);
@@ -85,6 +86,8 @@ class TWinMainForm final : public TFormHost, private TWinHost {
   std::map<HWND, TWinControl*> byHwnd_;
   bool bound_ = false;  // the views are bound: controls made later bind at once
   bool closing_ = false;
+  int boxesOpen_ = 0;          // failure boxes up (each runs a message loop of its own)
+  bool closeAfterBox_ = false;  // a close that came while one was up
   std::unique_ptr<TMainForm> form_;  // last: its port closes before the native controls go
 };
 
