@@ -3,6 +3,7 @@
 // each way the unit can fail, and one exchange at a time while a handler pumps.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <ostream>
 #include <optional>
@@ -143,20 +144,6 @@ TEST_F(CommandsTest, ReadFillsEveryEditor) {
   EXPECT_TRUE(unit.Requests(kWriteCommand).empty());
 }
 
-TEST_F(CommandsTest, ReadOfTheLevelAlreadySelectedKeepsTheCountRead) {
-  Connect();
-  SettingsValues twelve = kUnit;
-  twelve.overtakeCount = 12;
-  unit.sim.SetBlock(EncodeBlock(twelve));
-  form.READ_BTN.UserClicked();
-  EXPECT_EQ(Level(), &form.Handy6);
-  EXPECT_EQ(form.THR_BAR.Position(), 15);
-  form.READ_BTN.UserClicked();
-  EXPECT_EQ(Level(), &form.Handy6);
-  EXPECT_EQ(form.THR_BAR.Position(), 12);
-  EXPECT_EQ(form.THR_EDIT.Text(), "12");
-}
-
 std::string OptionMessage(std::string_view option) {
   for (int i = 0; i < kLevelCount; ++i) {
     const LevelInfo& info = Info(static_cast<HandicapLevel>(i));
@@ -185,11 +172,17 @@ TEST_P(ReadLevelTest, SelectsTheLevelOfTheCountRead) {
   form.READ_BTN.UserClicked();
   ASSERT_EQ(form.MON_EDIT.Text(), "Loading OK");
   ASSERT_NE(Level(), nullptr);
-  EXPECT_EQ(Level()->Name(), GetParam().level);
+  EXPECT_STREQ(Level()->Name(), GetParam().level);
   EXPECT_EQ(form.THR_BAR.Position(), GetParam().count);
   EXPECT_EQ(form.THR_EDIT.Text(), std::to_string(GetParam().count));
   // A level newly selected shows its message; the one selected already leaves the comment.
   const std::string comment = Level() == &form.Handy0 ? commentBefore : OptionMessage(GetParam().level);
+  EXPECT_EQ(form.K_Comment.Text(), comment);
+
+  // Read again with that level selected: the count read stays (limited to the bar's 1 to 250).
+  form.READ_BTN.UserClicked();
+  EXPECT_STREQ(Level()->Name(), GetParam().level);
+  EXPECT_EQ(form.THR_BAR.Position(), std::clamp(GetParam().countByte, 1, 250));
   EXPECT_EQ(form.K_Comment.Text(), comment);
 }
 
