@@ -11,7 +11,7 @@
 
 namespace kx71::e2e {
 
-WindowState Snapshot(const TQtMainForm& form) {
+WindowState Snapshot(const test::TTestForm& form) {
   WindowState s;
   SettingsValues& v = s.values;
   v.marker5A = form.BUP_5Ah->isChecked();
@@ -70,7 +70,7 @@ int Threads() {
 }
 
 void E2ETest::SetUp() {
-  form = std::make_unique<TQtMainForm>();
+  form = std::make_unique<test::TTestForm>();
   ASSERT_TRUE(test::ShowActive(*form));
   QObject::connect(form->MON_EDIT, &QLineEdit::textChanged, form.get(),
                    [this](const QString& text) { infoLog_.push_back(text); });

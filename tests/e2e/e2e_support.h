@@ -16,7 +16,7 @@
 #include "protocol/settings_block.h"
 #include "pty_line.h"
 #include "sim_process.h"
-#include "ui/qt/main_form.h"
+#include "test_form.h"
 
 // Texts in failure messages as text.
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -32,7 +32,7 @@ struct WindowState {
   QString comment;
   bool operator==(const WindowState&) const = default;
 };
-WindowState Snapshot(const TQtMainForm& form);
+WindowState Snapshot(const test::TTestForm& form);
 
 // The simulated unit's command-line argument for a stored block.
 std::string BlockArg(const SettingsValues& values);
@@ -80,7 +80,7 @@ class E2ETest : public ::testing::Test {
 
   TPtyDeviceMap map;  // declared first: outlives the units and the window
   std::vector<std::unique_ptr<TSimProcess>> units;
-  std::unique_ptr<TQtMainForm> form;
+  std::unique_ptr<test::TTestForm> form;
 
  private:
   std::vector<QString> infoLog_;

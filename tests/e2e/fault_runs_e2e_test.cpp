@@ -76,7 +76,7 @@ TEST_F(E2ETest, LineFloodedWithBytes) {
 TEST_F(E2ETest, PortOpenedAndClosedFiveHundredTimesFromTheSelector) {
   // The component's fixed pauses around open and close are left out: they would make this run
   // last minutes and are no part of what it checks.
-  form = std::make_unique<TQtMainForm>(TCommXEnvironment{{}, [](std::int32_t) {}});
+  form = std::make_unique<test::TTestForm>(TCommXEnvironment{{}, [](std::int32_t) {}});
   ASSERT_TRUE(test::ShowActive(*form));
   StartUnit(64);
   form->CommBox->showPopup();  // the list from the device map

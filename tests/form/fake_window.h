@@ -17,7 +17,10 @@ namespace kx71::test {
 // What the logic last showed on one control.
 struct TFakeView : TPanel::View, TLabel::View, TEdit::View, TBar::View, TOption::View, TComboBox::View {
   void ShowVisible(bool v) override { visible = v; }
-  void ShowText(const std::string& t) override { text = t; }
+  void ShowText(const std::string& t) override {
+    text = t;
+    texts.push_back(t);
+  }
   void SelectAll() override { selectedAll = text; }
   void ShowPosition(int p) override { position = p; }
   void ShowChecked(bool c) override { checked = c; }
@@ -26,6 +29,7 @@ struct TFakeView : TPanel::View, TLabel::View, TEdit::View, TBar::View, TOption:
 
   bool visible = false, checked = false;
   std::string text, selectedAll = "<none>";
+  std::vector<std::string> texts;  // every text shown, in order
   int position = -1, selected = -2;
   std::vector<std::string> items;
 };

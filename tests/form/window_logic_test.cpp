@@ -1,12 +1,11 @@
 // The window's logic with a fake front end: the state at the end of start-up, the toolkit rules it
 // implements over its controls (bars, option groups, the nested pump with the deferred close, the
-// failure report), the focus and Tab order, and the port selector's list and close-up.
+// failure report), the focus and Tab order, and the port selector's list.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
 #include "fake_window.h"
-#include "support/fake_serial_device.h"
 #include "ui/form/failure_text.h"
 
 namespace kx71 {
@@ -263,50 +262,6 @@ TEST(PortSelector, ListOperationsKeepEntriesAndSelectionInTheLogic) {
   box.Clear();
   EXPECT_EQ(box.SelectedText(), "");
   EXPECT_TRUE(window.View(box).items.empty());
-}
-
-TEST(PortSelector, CloseUpOpensTheChosenPortOrReportsIt) {
-  auto line = std::make_shared<testing::TFakeLine>();
-  TFakeWindow window(TCommXEnvironment{testing::TFakeLine::Factory(line), {}});
-  TMainForm& form = window.form();
-  TComboBox& box = form.CommBox;
-  box.Assign({"OFF", "COM3", "COMX", "COM"});
-
-  box.UserCloseUp(1);
-  EXPECT_EQ(form.MON_EDIT.Text(), "Connected to COM3");
-  EXPECT_TRUE(form.CommX1.IsOpen());
-  EXPECT_EQ(form.CommX1.PortNo(), 3);
-  EXPECT_FALSE(line->Dtr());  // pulsed, then left off
-
-  for (int entry : {2, 3}) {  // not a number after "COM": reported in the line, no box
-    box.UserCloseUp(entry);
-    EXPECT_EQ(form.MON_EDIT.Text(), "Cannot use " + box.Items()[static_cast<std::size_t>(entry)]);
-    EXPECT_FALSE(form.CommX1.IsOpen());
-  }
-  line->FailOpen(true);
-  box.UserCloseUp(1);
-  EXPECT_EQ(form.MON_EDIT.Text(), "Cannot use COM3");
-  EXPECT_FALSE(form.CommX1.IsOpen());
-  EXPECT_EQ(box.ItemIndex(), 1);  // the selector keeps showing the choice
-
-  box.UserCloseUp(0);
-  EXPECT_EQ(form.MON_EDIT.Text(), "Closed a serial port");
-  EXPECT_TRUE(window.boxes.empty());
-}
-
-TEST(Commands, WithNoPortOpenBothEndAtOnceAndAWriteStillImposesItsValues) {
-  TFakeWindow window;
-  TMainForm& form = window.form();
-  form.READ_BTN.UserClicked();
-  EXPECT_EQ(form.MON_EDIT.Text(), "Loading NG");
-  EXPECT_EQ(form.THR_BAR.Position(), 1);  // a failed read changes nothing
-  form.PROGRAM_BTN.UserClicked();
-  EXPECT_EQ(form.MON_EDIT.Text(), "Writing NG");
-  EXPECT_TRUE(form.OT_ON.Checked());
-  EXPECT_EQ(form.YOBI1_BAR.Position(), 3);
-  EXPECT_EQ(form.YOBI2_BAR.Position(), 74);
-  EXPECT_EQ(form.YOBI2_EDIT.Text(), "74");
-  EXPECT_GE(window.pumps, 2);  // each command lets waiting messages run first
 }
 
 }  // namespace

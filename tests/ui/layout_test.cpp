@@ -15,7 +15,7 @@
 #include <set>
 
 #include "protocol/settings_block.h"
-#include "ui/qt/main_form.h"
+#include "test_form.h"
 #include "ui_test_support.h"
 
 namespace kx71 {
@@ -39,7 +39,7 @@ QString LogicText(const TControl& c) {
 }
 
 TEST(Layout, EveryWidgetShowsItsRowAndItsControlsState) {
-  TQtMainForm form;
+  test::TTestForm form;
   for (const auto& c : form.Logic().Controls()) {
     const TControlDef& def = c->Def();
     SCOPED_TRACE(def.name);
@@ -97,7 +97,7 @@ TEST(Layout, EveryWidgetShowsItsRowAndItsControlsState) {
 }
 
 TEST(Layout, PanelsStackInCreationOrderWithBevels) {
-  TQtMainForm form;
+  test::TTestForm form;
   QStringList order;
   for (QObject* child : form.children()) {
     if (auto* frame = qobject_cast<QFrame*>(child)) {
@@ -119,7 +119,7 @@ TEST(Layout, PanelsStackInCreationOrderWithBevels) {
 }
 
 TEST(Layout, WindowFontsAndControlLooks) {
-  TQtMainForm form;
+  test::TTestForm form;
   EXPECT_EQ(form.windowTitle(), QStringLiteral("KX-71VantorManager V1.00"));
   EXPECT_EQ(form.size(), QSize(310, 416));
   EXPECT_EQ(form.minimumSize(), form.maximumSize());
@@ -203,7 +203,7 @@ int InkRowsFrom(const QImage& image, int first, int last, QRgb background) {
 }
 
 TEST(Layout, EveryLevelsCommentShowsWholeInItsBox) {
-  TQtMainForm form;
+  test::TTestForm form;
   ASSERT_TRUE(test::ShowActive(form));
   const QSize box = form.K_Comment->size();
   for (int i = 0; i < kLevelCount; ++i) {
@@ -227,7 +227,7 @@ TEST(Layout, EveryLevelsCommentShowsWholeInItsBox) {
 
 // The chain itself is the logic's (tests/form): here, that Qt's keys follow it.
 TEST(Layout, TabAndTheArrowsMoveTheFocusWhereTheLogicSays) {
-  TQtMainForm form;
+  test::TTestForm form;
   ASSERT_TRUE(test::ShowActive(form));
   ASSERT_EQ(QApplication::focusWidget(), form.CommBox);
   const TControl* at = &form.Logic().CommBox;

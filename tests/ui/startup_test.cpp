@@ -14,14 +14,14 @@
 #include <memory>
 
 #include "pty_line.h"
-#include "ui/qt/main_form.h"
+#include "test_form.h"
 #include "ui_test_support.h"
 
 namespace kx71 {
 namespace {
 
 TEST(StartUp, FirstShowCentresTheWindowAndFocusesTheSelector) {
-  TQtMainForm form;
+  test::TTestForm form;
   ASSERT_TRUE(test::ShowActive(form));
   EXPECT_EQ(QApplication::focusWidget(), form.CommBox);
   // Centred before the frame is known: within the frame's margins.
@@ -50,7 +50,7 @@ TEST(StartUp, ExitButtonAndFrameCloseEndTheLoopAndFreeAnOpenPort) {
     SCOPED_TRACE(byButton ? "exit button" : "frame");
     TPtyDeviceMap map;
     const std::string device = map.Add(7).Device();
-    auto form = std::make_unique<TQtMainForm>();
+    auto form = std::make_unique<test::TTestForm>();
     form->show();
     form->Logic().CommX1.SetPortNo(7);
     ASSERT_NO_THROW(form->Logic().CommX1.Open());

@@ -18,14 +18,14 @@
 
 #include "text/int_text.h"
 #include "ui/qt/failure_report.h"
-#include "ui/qt/main_form.h"
+#include "test_form.h"
 #include "ui/qt/qt_main_thread.h"
 #include "ui_test_support.h"
 
 namespace kx71 {
 namespace {
 
-void ShowHiddenPanels(TQtMainForm& form) {
+void ShowHiddenPanels(test::TTestForm& form) {
   for (TPanel* p : form.Logic().Panels) p->SetVisible(true);
 }
 
@@ -38,7 +38,7 @@ void Type(QLineEdit* edit, const QString& text) {
 }
 
 TEST(ToolkitRules, HiddenPanelsShownGrowTheWindowAndTheirControlsTakeKeysClicksAndFocus) {
-  TQtMainForm form;
+  test::TTestForm form;
   ShowHiddenPanels(form);
   ASSERT_TRUE(test::ShowActive(form));
   EXPECT_EQ(form.size(), QSize(310, 724));  // the logic's size with every panel shown
@@ -73,7 +73,7 @@ TEST(ToolkitRules, HiddenPanelsShownGrowTheWindowAndTheirControlsTakeKeysClicksA
 }
 
 TEST(ToolkitRules, RadioClickOnTheSelectedOptionDoesNothing) {
-  TQtMainForm form;
+  test::TTestForm form;
   ASSERT_TRUE(test::ShowActive(form));
   form.Logic().Handy6.Select();
   EXPECT_TRUE(form.Handy6->isChecked());
@@ -174,7 +174,7 @@ TEST(ToolkitRules, SelectorListShowsTwentyEntriesOfTwelvePixels) {
 }
 
 TEST(ToolkitRules, CloseDuringANestedPumpWaitsForTheOutermostHandler) {
-  TQtMainForm form;
+  test::TTestForm form;
   form.show();
   bool visibleAfterPump = false, visibleAfterInner = false;
   int depthInside = 0;
@@ -202,7 +202,7 @@ TEST(ToolkitRules, CloseDuringANestedPumpWaitsForTheOutermostHandler) {
   EXPECT_FALSE(form.Logic().Busy().Pending());
 
   // Not busy: the close is at once.
-  TQtMainForm second;
+  test::TTestForm second;
   second.show();
   second.close();
   EXPECT_FALSE(second.isVisible());
@@ -241,7 +241,7 @@ TEST(ToolkitRules, UncaughtFailureIsShownAndTheProgramGoesOn) {
   EXPECT_EQ(seen.text, QStringLiteral("'COMX' は整数ではありません."));
 
   // From a key in an edit: reported, and the edit goes on taking keys.
-  TQtMainForm form;
+  test::TTestForm form;
   ShowHiddenPanels(form);
   ASSERT_TRUE(test::ShowActive(form));
   int keys = 0;

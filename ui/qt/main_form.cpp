@@ -29,7 +29,6 @@ TQtMainForm::TQtMainForm(TCommXEnvironment commEnvironment, QWidget* parent)
   setPalette(palette);
 
   CreateWidgets();
-  NameWidgets();
   for (const TPanel* panel : logic_->Panels) Widget(*panel)->installEventFilter(this);
   FitToPanels();
   new TFixedSizeKeeper(this);  // the fitted size holds with or without a window manager
@@ -40,8 +39,9 @@ TQtMainForm::TQtMainForm(TCommXEnvironment commEnvironment, QWidget* parent)
     if (TControl* control = controls_.value(now)) logic_->UserFocused(*control);
   });
   TComboBox& box = logic_->CommBox;
-  connect(CommBox, &TQtCommBox::dropDown, this, [&box] { box.UserDropDown(); });
-  connect(CommBox, &TQtCommBox::closeUp, this, [this, &box] { box.UserCloseUp(CommBox->currentIndex()); });
+  auto* commBox = qobject_cast<TQtCommBox*>(Widget(box));
+  connect(commBox, &TQtCommBox::dropDown, this, [&box] { box.UserDropDown(); });
+  connect(commBox, &TQtCommBox::closeUp, this, [commBox, &box] { box.UserCloseUp(commBox->currentIndex()); });
 
   logic_->Create();
 }
@@ -66,54 +66,6 @@ void TQtMainForm::CreateWidgets() {
     controls_.insert(w, c.get());
     BindView(*c, w);
   }
-}
-
-void TQtMainForm::NameWidgets() {
-  auto pick = [this](auto*& member, const char* name) {
-    using W = std::remove_reference_t<decltype(*member)>;
-    member = qobject_cast<W*>(widgets_.value(logic_->Find(name)));
-  };
-  for (auto [member, name] : {std::pair{&Panel15, "Panel15"}, {&Panel1, "Panel1"}, {&Panel2, "Panel2"},
-                              {&Panel3, "Panel3"}, {&Panel4, "Panel4"}, {&Panel5, "Panel5"}, {&Panel6, "Panel6"},
-                              {&Panel7, "Panel7"}, {&Panel8, "Panel8"}, {&Panel9, "Panel9"},
-                              {&Panel10, "Panel10"}, {&Panel11, "Panel11"}, {&Panel12, "Panel12"},
-                              {&Panel13, "Panel13"}}) {
-    pick(*member, name);
-  }
-  for (auto [member, name] : {std::pair{&Image1, "Image1"}, {&Label15, "Label15"}, {&Label25, "Label25"},
-                              {&Label26, "Label26"}, {&K_Comment, "K_Comment"}}) {
-    pick(*member, name);
-  }
-  for (auto [member, name] :
-       {std::pair{&Handy_S, "Handy_S"}, {&Handy_M, "Handy_M"}, {&Handy0, "Handy0"}, {&Handy1, "Handy1"},
-        {&Handy3, "Handy3"}, {&Handy4, "Handy4"}, {&Handy6, "Handy6"}, {&Handy_7, "Handy_7"},
-        {&OT_ON, "OT_ON"}, {&OT_OFF, "OT_OFF"}, {&MAS_ON, "MAS_ON"}, {&MAS_OFF, "MAS_OFF"},
-        {&BUP_00h, "BUP_00h"}, {&BUP_5Ah, "BUP_5Ah"}}) {
-    pick(*member, name);
-  }
-  pick(CommBox, "CommBox");
-  for (auto [member, name] :
-       {std::pair{&PROGRAM_BTN, "PROGRAM_BTN"}, {&READ_BTN, "READ_BTN"}, {&EXIT_BTN, "EXIT_BTN"},
-        {&YOUID_DEC, "YOUID_DEC"}, {&YOUID_INC, "YOUID_INC"}, {&MYID_DEC, "MYID_DEC"}, {&MYID_INC, "MYID_INC"}}) {
-    pick(*member, name);
-  }
-  for (auto [member, name] :
-       {std::pair{&THR_BAR, "THR_BAR"}, {&YOBI1_BAR, "YOBI1_BAR"}, {&YOBI2_BAR, "YOBI2_BAR"},
-        {&LAST_BAR, "LAST_BAR"}, {&MODE_BAR, "MODE_BAR"}, {&UA_BAR, "UA_BAR"}, {&LOW_BAR, "LOW_BAR"},
-        {&HICH_BAR, "HICH_BAR"}}) {
-    pick(*member, name);
-  }
-  for (auto [member, name] :
-       {std::pair{&MON_EDIT, "MON_EDIT"}, {&THR_EDIT, "THR_EDIT"}, {&YOBI1_EDIT, "YOBI1_EDIT"},
-        {&YOBI2_EDIT, "YOBI2_EDIT"}, {&LAST_EDIT, "LAST_EDIT"}, {&MODE_EDIT, "MODE_EDIT"},
-        {&UA_EDIT, "UA_EDIT"}, {&LOW_EDIT, "LOW_EDIT"}, {&HICH_EDIT, "HICH_EDIT"},
-        {&YOUID_EDIT, "YOUID_EDIT"}, {&MYID_EDIT, "MYID_EDIT"}}) {
-    pick(*member, name);
-  }
-}
-
-QRadioButton* TQtMainForm::LevelOption(HandicapLevel level) const {
-  return qobject_cast<QRadioButton*>(Widget(logic_->LevelOption(level)));
 }
 
 bool TQtMainForm::focusNextPrevChild(bool next) {
