@@ -248,13 +248,24 @@ long CpuTicks(pid_t pid) {
   return user + system;
 }
 
+// A folder of its own for a unit's links, removed with the object.
+struct TTempDir {
+  std::string path;
+  TTempDir() {
+    char dir[] = "/tmp/kx71-unit-sim.XXXXXX";
+    if (mkdtemp(dir) != nullptr) path = dir;
+  }
+  ~TTempDir() {
+    if (!path.empty()) std::filesystem::remove_all(path);
+  }
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+};
+
 TEST(UnitSim, ServesAgainAfterHangUpsWithoutSpinningAndRemovesItsLink) {
-  char dir[] = "/tmp/kx71-unit-sim.XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const struct RemoveAtEnd {
-    const char* path;
-    ~RemoveAtEnd() { std::filesystem::remove_all(path); }
-  } removeAtEnd{dir};
+  const TTempDir temp;
+  ASSERT_FALSE(temp.path.empty());
+  const char* dir = temp.path.c_str();
   {
     TSimProcess sim(dir, 3, {"--block", HexText(kNew)});
     ASSERT_TRUE(sim.Ready());
@@ -295,12 +306,9 @@ std::pair<std::string, int> RunUnitSim(const std::string& args) {
 }
 
 TEST(UnitSim, RefusesAMissingFolderAndAPortAnotherUnitHolds) {
-  char dir[] = "/tmp/kx71-unit-sim.XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const struct RemoveAtEnd {
-    const char* path;
-    ~RemoveAtEnd() { std::filesystem::remove_all(path); }
-  } removeAtEnd{dir};
+  const TTempDir temp;
+  ASSERT_FALSE(temp.path.empty());
+  const char* dir = temp.path.c_str();
   const std::string missing = std::string(dir) + "/missing";
   const auto [lost, lostStatus] = RunUnitSim("--devicemap " + missing + " --port 3");
   EXPECT_TRUE(WIFEXITED(lostStatus) && WEXITSTATUS(lostStatus) == 2) << lostStatus;
