@@ -1,47 +1,29 @@
 // kx71-vantor as a user runs it: a process of its own, against simulated units on pseudo-terminals
 // listed through a device map, with every kind of bad reply, a held port, a missing one, restores to
 // the right and the wrong unit, and bad arguments.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
 
 #include "cli/saved_block.h"
 #include "comm/CommX.h"
 #include "comm/plain_main_thread.h"
 #include "protocol/exchange.h"
+#include "run_program.h"
 #include "sim_process.h"
 #include "unit.h"
-
-extern char** environ;
 
 namespace kx71::cli {
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
 
-struct TRun {
-  int status = -1;  // exit status; -1 when it did not end normally
-  std::string out, err;
-  std::chrono::milliseconds took{};
-};
-
-std::string FileText(const std::string& path) {
-  std::ifstream in(path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using TRun = TProgramResult;
 
 bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -84,37 +66,11 @@ class CliRun : public ::testing::Test {
     return *(sims_[port] = std::move(sim));
   }
 
-  // Runs the program with `args` and waits for it to end (at most a minute).
+  // Runs the program with `args` and waits for it to end.
   TRun Run(std::vector<std::string> args) {
     args.insert(args.begin(), KX71_CLI_PATH);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const std::string outPath = dir_ + "/out", errPath = dir_ + "/err";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = -1;
-    const auto start = Clock::now();
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    TRun run;
-    if (rc != 0) {
-      ADD_FAILURE() << "cannot start " << argv[0];
-      return run;
-    }
-    int status = 0;
-    const bool ended = WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 60s);
-    run.took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-    if (!ended) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      ADD_FAILURE() << "the program did not end within a minute";
-    }
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = FileText(outPath);
-    run.err = FileText(errPath);
+    TRun run = RunProgram(args, dir_ + "/out", dir_ + "/err");
+    if (run.status < 0) ADD_FAILURE() << "the program did not start or end";
     return run;
   }
 
