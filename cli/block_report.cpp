@@ -43,7 +43,8 @@ constexpr TValueRow kValueRows[] = {
 std::string LevelText(int count) {
   const HandicapLevel level = Classify(count);
   const LevelInfo& info = Info(level);
-  std::string text = std::string(info.caption) + " (" + ShortLevelName(level) + "), count " + std::to_string(count);
+  std::string text =
+      std::string(info.caption) + " (" + ShortLevelName(level) + "), count " + std::to_string(count);
   if (count != info.preset) text += ", not its preset " + std::to_string(info.preset);
   return text;
 }
@@ -59,7 +60,8 @@ std::string BlockText(const SettingsBlock& block) {
   row("MYID", Id(v.myId));
   row("master (MASTERF)", OnOff(v.master));
   row("overtake (OVERTAKE)", OnOff(v.overtake));
-  for (const TValueRow& r : kValueRows) row(std::string(r.meaning), std::to_string(v.*r.value) + "  (" + r.caption + ")");
+  for (const TValueRow& r : kValueRows)
+    row(std::string(r.meaning), std::to_string(v.*r.value) + "  (" + r.caption + ")");
   row("level", LevelText(v.overtakeCount));
   row("bytes", BlockHex(block));
   return out.str();
@@ -74,12 +76,13 @@ std::string BlockJson(const SettingsBlock& block) {
   const SettingsValues v = DecodeBlock(block);
   const HandicapLevel level = Classify(v.overtakeCount);
   std::ostringstream out;
-  out << "{\"bytes\": " << JsonString(BlockHex(block)) << ", \"marker\": " << JsonString(v.marker5A ? "5Ah" : "00h")
-      << ", \"yourId\": " << v.yourId << ", \"myId\": " << v.myId << ", \"master\": " << (v.master ? "true" : "false")
+  out << "{\"bytes\": " << JsonString(BlockHex(block))
+      << ", \"marker\": " << JsonString(v.marker5A ? "5Ah" : "00h") << ", \"yourId\": " << v.yourId
+      << ", \"myId\": " << v.myId << ", \"master\": " << (v.master ? "true" : "false")
       << ", \"overtake\": " << (v.overtake ? "true" : "false");
   for (const TValueRow& r : kValueRows) out << ", " << JsonString(r.key) << ": " << v.*r.value;
-  out << ", \"level\": " << JsonString(ShortLevelName(level)) << ", \"levelCaption\": " << JsonString(Info(level).caption)
-      << "}";
+  out << ", \"level\": " << JsonString(ShortLevelName(level))
+      << ", \"levelCaption\": " << JsonString(Info(level).caption) << "}";
   return out.str();
 }
 
@@ -88,7 +91,8 @@ std::string OutcomesJson(const std::vector<TPortOutcome>& outcomes) {
   out << "[";
   for (std::size_t i = 0; i < outcomes.size(); ++i) {
     const TPortOutcome& o = outcomes[i];
-    out << (i ? ",\n " : "\n ") << "{\"port\": " << JsonString(o.port) << ", \"ok\": " << (o.ok ? "true" : "false");
+    out << (i ? ",\n " : "\n ") << "{\"port\": " << JsonString(o.port)
+        << ", \"ok\": " << (o.ok ? "true" : "false");
     if (o.block) out << ", \"block\": " << BlockJson(*o.block);
     if (!o.ok) out << ", \"error\": " << JsonString(o.reason);
     out << "}";
@@ -98,7 +102,8 @@ std::string OutcomesJson(const std::vector<TPortOutcome>& outcomes) {
 }
 
 std::string SummaryLine(const TPortOutcome& outcome) {
-  return outcome.port + ": " + (outcome.ok ? "OK" : "FAILED") + (outcome.summary.empty() ? "" : ", " + outcome.summary);
+  return outcome.port + ": " + (outcome.ok ? "OK" : "FAILED") +
+         (outcome.summary.empty() ? "" : ", " + outcome.summary);
 }
 
 }  // namespace kx71::cli

@@ -32,7 +32,7 @@ const std::map<std::string, TOptionSpec>& OptionSpecs() {
 
 std::optional<TCommand> ParseCommandName(const std::string& word) {
   static const std::map<std::string, TCommand> names = {
-      {"ports", TCommand::Ports}, {"find", TCommand::Find},   {"read", TCommand::Read},
+      {"ports", TCommand::Ports}, {"find", TCommand::Find},       {"read", TCommand::Read},
       {"write", TCommand::Write}, {"restore", TCommand::Restore}, {"help", TCommand::Help}};
   const auto it = names.find(word);
   return it == names.end() ? std::nullopt : std::optional(it->second);
@@ -58,7 +58,8 @@ std::optional<TPortArg> ParsePortArg(const std::string& text) {
                  [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
   const auto number = ParseIntText(std::string_view(text).substr(3));
   // The integer-text rule allows leading spaces and signs; a port argument is plain digits.
-  const bool digits = std::all_of(text.begin() + 3, text.end(), [](unsigned char c) { return std::isdigit(c); });
+  const bool digits =
+      std::all_of(text.begin() + 3, text.end(), [](unsigned char c) { return std::isdigit(c); });
   if (prefix != "COM" || !number || !digits || !IsOpenablePortNo(*number)) return std::nullopt;
   return TPortArg{"COM" + std::to_string(*number), *number};
 }
@@ -148,7 +149,8 @@ std::variant<TRequest, TUsageError> ParseCommandLine(const std::vector<std::stri
     case TCommand::Version:
     case TCommand::Ports:
     case TCommand::Find:
-      if (!positional.empty()) return Error("'" + first + "' takes no ports or files: '" + positional[0] + "'");
+      if (!positional.empty())
+        return Error("'" + first + "' takes no ports or files: '" + positional[0] + "'");
       break;
     case TCommand::Read:
     case TCommand::Write:
@@ -160,7 +162,8 @@ std::variant<TRequest, TUsageError> ParseCommandLine(const std::vector<std::stri
         return Error("--save with several ports needs {port} in the file name (e.g. car-{port}.json)");
       break;
     case TCommand::Restore:
-      if (positional.size() != 2) return Error("'restore' needs one port and one file (restore COM3 car.json)");
+      if (positional.size() != 2)
+        return Error("'restore' needs one port and one file (restore COM3 car.json)");
       if (auto e = takePorts(1)) return *e;
       r.restoreFile = positional[1];
       break;

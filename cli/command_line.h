@@ -24,10 +24,10 @@ inline constexpr int kMaxTimeoutMs = 600000;
 
 struct TRequest {
   TCommand command = TCommand::Help;
-  std::vector<TPortArg> ports;        // read, write, restore (one)
-  int timeoutMs = kDefaultTimeoutMs;  // the reply wait; for find the whole run's
-  bool json = false;                  // read: JSON on standard output
-  std::string saveFile;               // read --save: "{port}" stands for the port's name
+  std::vector<TPortArg> ports;         // read, write, restore (one)
+  int timeoutMs = kDefaultTimeoutMs;   // the reply wait; for find the whole run's
+  bool json = false;                   // read: JSON on standard output
+  std::string saveFile;                // read --save: "{port}" stands for the port's name
   std::optional<HandicapLevel> level;  // write --level
   std::string restoreFile;             // restore PORT FILE
   bool force = false;                  // restore --force

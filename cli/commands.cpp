@@ -1,8 +1,8 @@
 #include "cli/commands.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cctype>
+#include <chrono>
 #include <variant>
 
 #include "cli/block_report.h"
@@ -115,7 +115,8 @@ int RunCommand(const TRequest& request, std::FILE* out, std::FILE* err) {
       return status;
     }
     case TCommand::Write:
-      return Report(RunOnPorts(request.ports, [&](const TPortArg& p) { return WriteJob(p, request); }), out, err, false);
+      return Report(RunOnPorts(request.ports, [&](const TPortArg& p) { return WriteJob(p, request); }), out,
+                    err, false);
     case TCommand::Restore: {
       const auto saved = LoadBlockFile(request.restoreFile);
       if (const auto* why = std::get_if<std::string>(&saved)) {
@@ -123,8 +124,9 @@ int RunCommand(const TRequest& request, std::FILE* out, std::FILE* err) {
         return kExitFailed;
       }
       const TSavedBlock& block = std::get<TSavedBlock>(saved);
-      return Report(RunOnPorts(request.ports, [&](const TPortArg& p) { return RestoreJob(p, request, block); }), out,
-                    err, false);
+      return Report(
+          RunOnPorts(request.ports, [&](const TPortArg& p) { return RestoreJob(p, request, block); }), out,
+          err, false);
     }
   }
   return kExitFailed;

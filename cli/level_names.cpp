@@ -23,9 +23,9 @@ std::optional<HandicapLevel> ParseLevelName(std::string_view text) {
     const LevelInfo& info = Info(level);
     const std::string_view shortName = kShortNames[i];
     // "3" as well as "+3", "+MAX" as well as "MAX".
-    const std::string other = shortName.front() == '+' ? std::string(shortName.substr(1))
+    const std::string other = shortName.front() == '+'          ? std::string(shortName.substr(1))
                               : level == HandicapLevel::Handy_7 ? "+" + std::string(shortName)
-                                                                 : std::string();
+                                                                : std::string();
     if (SameIgnoringCase(text, info.caption) || SameIgnoringCase(text, shortName) ||
         (!other.empty() && SameIgnoringCase(text, other)) || SameIgnoringCase(text, info.name))
       return level;

@@ -9,7 +9,7 @@
 namespace kx71::cli {
 
 struct TPortOutcome {
-  std::string port;                    // "COM3"
+  std::string port;  // "COM3"
   bool ok = false;
   std::string summary;                 // "wrote Handicap +3 (count 8)", "no answer", ...
   std::string reason;                  // why it failed; empty when ok

@@ -107,8 +107,11 @@ TPortOutcome WriteJob(const TPortArg& port, const TRequest& request) {
   const SettingsBlock block = EncodeBlock(ValuesToWrite(DecodeBlock(*read.block), count));
   if (std::string why = WriteUnitBlock(line.Comm(), block); !why.empty())
     return Failed(port, "not written", "write: " + why);
-  return {port.name, true, "wrote " + std::string(Info(*request.level).caption) + " (count " + std::to_string(count) + ")",
-          {}, block};
+  return {port.name,
+          true,
+          "wrote " + std::string(Info(*request.level).caption) + " (count " + std::to_string(count) + ")",
+          {},
+          block};
 }
 
 TPortOutcome RestoreJob(const TPortArg& port, const TRequest& request, const TSavedBlock& saved) {
@@ -118,7 +121,8 @@ TPortOutcome RestoreJob(const TPortArg& port, const TRequest& request, const TSa
   std::string note;
   if (!read.block) {
     if (!request.force)
-      return Failed(port, "nothing written", "cannot tell which unit this is (" + read.failure + "); --force writes anyway");
+      return Failed(port, "nothing written",
+                    "cannot tell which unit this is (" + read.failure + "); --force writes anyway");
     note = ", forced (the unit could not be read)";
   } else if (std::string why = RestoreRefusal(saved, *read.block); !why.empty()) {
     if (!request.force) return Failed(port, "nothing written", why);
@@ -133,7 +137,8 @@ TPortOutcome FindJob(const TPortArg& port, std::chrono::steady_clock::time_point
   using namespace std::chrono;
   TUnitPort line(1);
   if (std::string why = line.Open(port.number); !why.empty()) {
-    TPortOutcome o = Failed(port, line.Held() ? "held by another program, not touched" : "cannot be opened", why);
+    TPortOutcome o =
+        Failed(port, line.Held() ? "held by another program, not touched" : "cannot be opened", why);
     o.ok = true;  // a port that cannot be asked is no failure of the search
     return o;
   }

@@ -17,7 +17,8 @@ constexpr const char* kFormat = "kx71-vantor-block";
 constexpr int kVersion = 1;
 
 std::uint32_t Identifier(const SettingsBlock& b, std::size_t first) {
-  return static_cast<std::uint32_t>(b[first]) << 16 | static_cast<std::uint32_t>(b[first + 1]) << 8 | b[first + 2];
+  return static_cast<std::uint32_t>(b[first]) << 16 | static_cast<std::uint32_t>(b[first + 1]) << 8 |
+         b[first + 2];
 }
 
 std::optional<SettingsBlock> ParseBlockHex(const std::string& hex) {
@@ -54,7 +55,8 @@ std::string SavedBlockJson(const TSavedBlock& saved) {
   std::ostringstream out;
   out << "{\n  \"format\": " << JsonString(kFormat) << ",\n  \"version\": " << kVersion
       << ",\n  \"port\": " << JsonString(saved.port) << ",\n  \"yourId\": " << saved.YourId()
-      << ",\n  \"myId\": " << saved.MyId() << ",\n  \"block\": " << JsonString(BlockHex(saved.block)) << "\n}\n";
+      << ",\n  \"myId\": " << saved.MyId() << ",\n  \"block\": " << JsonString(BlockHex(saved.block))
+      << "\n}\n";
   return out.str();
 }
 
@@ -67,7 +69,8 @@ std::variant<TSavedBlock, std::string> ParseSavedBlock(const std::string& text) 
     return it == fields.end() ? nullptr : &it->second;
   };
   const TJsonValue* format = field("format");
-  if (!format || format->isNumber || format->text != kFormat) return std::string("not a saved block (no \"format\": \"") + kFormat + "\")";
+  if (!format || format->isNumber || format->text != kFormat)
+    return std::string("not a saved block (no \"format\": \"") + kFormat + "\")";
   const TJsonValue* version = field("version");
   if (!version || !version->isNumber || version->number != kVersion)
     return "unknown version (this program reads version " + std::to_string(kVersion) + ")";

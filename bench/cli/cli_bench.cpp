@@ -39,7 +39,8 @@ int Run() {
   {
     std::vector<std::unique_ptr<TSimProcess>> units;
     for (int port = 1; port <= kUnits; ++port) {
-      units.push_back(std::make_unique<TSimProcess>(dir, port, std::vector<std::string>{"--baud", std::to_string(kBaud)}));
+      units.push_back(std::make_unique<TSimProcess>(
+          dir, port, std::vector<std::string>{"--baud", std::to_string(kBaud)}));
       if (!units.back()->Ready()) {
         std::fprintf(stderr, "the simulated unit COM%d did not start\n", port);
         return 1;
@@ -72,9 +73,11 @@ int Run() {
   }
   std::filesystem::remove_all(dir);
 
-  std::printf("kx71-vantor write --level +3, units at %d bit/s, median of %d rounds: one unit %.0f ms, %d units at once "
-              "%.0f ms, %d one after another %.0f ms%s\n",
-              kBaud, kRounds, one, kUnits, eight, kUnits, sequential, failures ? "  FAILED RUNS" : "");
+  std::printf(
+      "kx71-vantor write --level +3, units at %d bit/s, median of %d rounds: one unit %.0f ms, %d units at "
+      "once "
+      "%.0f ms, %d one after another %.0f ms%s\n",
+      kBaud, kRounds, one, kUnits, eight, kUnits, sequential, failures ? "  FAILED RUNS" : "");
   const double ratio = eight / one;
   BenchRow(ratio <= kAimRatio && failures == 0, "kx71-vantor write: 8 units at once / 1 unit", "<= x1.3",
            "x%.2f (%.0f ms / %.0f ms)%s", ratio, eight, one, failures ? ", FAILURES" : "");

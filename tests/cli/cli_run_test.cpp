@@ -97,9 +97,9 @@ TEST_F(CliRun, ReadShowsEveryFieldOfTheBlock) {
   Unit(3);
   const TRun r = Run({"read", "COM3"});
   EXPECT_EQ(r.status, 0) << r.err;
-  for (const char* part : {"COM3: OK, read YOURID 1193046 (0x123456), MYID 6636321 (0x654321)", "marker (BUP)        5Ah",
-                           "overtake (OVERTAKE) on", "overtake count      5", "max power (%)       74",
-                           "level               No Handicap (none), count 5"})
+  for (const char* part : {"COM3: OK, read YOURID 1193046 (0x123456), MYID 6636321 (0x654321)",
+                           "marker (BUP)        5Ah", "overtake (OVERTAKE) on", "overtake count      5",
+                           "max power (%)       74", "level               No Handicap (none), count 5"})
     EXPECT_TRUE(Has(r.out, part)) << part << "\n" << r.out;
   EXPECT_EQ(r.err, "");
 }
@@ -109,10 +109,12 @@ TEST_F(CliRun, ReadAsJsonAndSavedPerPort) {
   Unit(4, {"--block", BlockHex(WithIds(0xABCDEF, 0x000001, true))});
   const TRun r = Run({"read", "COM3", "COM4", "--json", "--save", dir_ + "/car-{port}.json"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(Has(r.out, "{\"port\": \"COM3\", \"ok\": true, \"block\": {\"bytes\": \"" + BlockHex(DefaultSimBlock())))
+  EXPECT_TRUE(Has(
+      r.out, "{\"port\": \"COM3\", \"ok\": true, \"block\": {\"bytes\": \"" + BlockHex(DefaultSimBlock())))
       << r.out;
   EXPECT_TRUE(Has(r.out, "\"yourId\": 11259375, \"myId\": 1, \"master\": true")) << r.out;
-  for (const auto& [port, block] : {std::pair{"COM3", DefaultSimBlock()}, std::pair{"COM4", WithIds(0xABCDEF, 1, true)}}) {
+  for (const auto& [port, block] :
+       {std::pair{"COM3", DefaultSimBlock()}, std::pair{"COM4", WithIds(0xABCDEF, 1, true)}}) {
     const auto saved = LoadBlockFile(dir_ + "/car-" + port + ".json");
     ASSERT_TRUE(std::holds_alternative<TSavedBlock>(saved)) << std::get<std::string>(saved);
     EXPECT_EQ(std::get<TSavedBlock>(saved).block, block) << port;
@@ -129,7 +131,8 @@ TEST_F(CliRun, WriteSetsTheLevelOnSeveralUnitsKeepingWhatIsTheirs) {
   for (int i = 0; i < 3; ++i) {
     const std::string port = "COM" + std::to_string(i + 1);
     EXPECT_TRUE(Has(r.out, port + ": OK, wrote Handicap +3 (count 8)")) << r.out;
-    const SettingsBlock want = EncodeBlock(ValuesToWrite(DecodeBlock(before[static_cast<std::size_t>(i)]), 8));
+    const SettingsBlock want =
+        EncodeBlock(ValuesToWrite(DecodeBlock(before[static_cast<std::size_t>(i)]), 8));
     EXPECT_EQ(sims_[i + 1]->StoredBlock(), want) << port;
     EXPECT_EQ(sims_[i + 1]->Frames("RX"), (std::vector<Frame>{ReadRequest(), WriteRequest(want)})) << port;
   }
@@ -137,9 +140,9 @@ TEST_F(CliRun, WriteSetsTheLevelOnSeveralUnitsKeepingWhatIsTheirs) {
 
 struct FaultCase {
   const char* fault;
-  bool readOk;          // the read succeeds despite the fault
-  const char* readWhy;  // what standard error says when it does not
-  bool writeSent;       // the write request goes out
+  bool readOk;           // the read succeeds despite the fault
+  const char* readWhy;   // what standard error says when it does not
+  bool writeSent;        // the write request goes out
   const char* writeWhy;  // "" when the write succeeds
 };
 
@@ -168,13 +171,13 @@ TEST_P(CliFaults, ReadAndWriteReportThem) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, CliFaults,
-    ::testing::Values(
-        FaultCase{"silent", false, "no reply", false, "read before writing: no reply"},
-        FaultCase{"short", false, "short reply (17 of 18 bytes)", false, "read before writing: short reply"},
-        FaultCase{"badsum", false, "bad checksum", false, "read before writing: bad checksum"},
-        FaultCase{"garbage", false, "bad checksum", false, "read before writing: bad checksum"},
-        FaultCase{"nak", true, "", true, "write: the unit refused the block (NAK)"},
-        FaultCase{"extra", true, "", true, ""}),
+    ::testing::Values(FaultCase{"silent", false, "no reply", false, "read before writing: no reply"},
+                      FaultCase{"short", false, "short reply (17 of 18 bytes)", false,
+                                "read before writing: short reply"},
+                      FaultCase{"badsum", false, "bad checksum", false, "read before writing: bad checksum"},
+                      FaultCase{"garbage", false, "bad checksum", false, "read before writing: bad checksum"},
+                      FaultCase{"nak", true, "", true, "write: the unit refused the block (NAK)"},
+                      FaultCase{"extra", true, "", true, ""}),
     [](const auto& info) { return std::string(info.param.fault); });
 
 TEST_F(CliRun, HeldAndMissingPortsFailAloneAndAreNotTouched) {
@@ -186,7 +189,8 @@ TEST_F(CliRun, HeldAndMissingPortsFailAloneAndAreNotTouched) {
   EXPECT_TRUE(Has(r.out, "COM2: FAILED, nothing written")) << r.out;
   EXPECT_TRUE(Has(r.out, "COM9: FAILED, nothing written")) << r.out;
   EXPECT_TRUE(Has(r.out, "COM3: OK, wrote Handicap +1 (count 6)")) << r.out;
-  EXPECT_TRUE(Has(r.err, "COM2: cannot open the port (" + dir_ + "/COM2): port in use by another program")) << r.err;
+  EXPECT_TRUE(Has(r.err, "COM2: cannot open the port (" + dir_ + "/COM2): port in use by another program"))
+      << r.err;
   EXPECT_TRUE(Has(r.err, "COM9: cannot open the port: no such device")) << r.err;
   EXPECT_EQ(sims_[2]->Count("RX"), 0u);
   EXPECT_EQ(good.Count("RX"), 2u);
@@ -207,8 +211,9 @@ TEST_F(CliRun, RestoreOnlyToTheUnitTheCopyCameFrom) {
 
   r = Run({"restore", "COM2", file});
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(Has(r.err, "COM2: the unit's identifiers (YOURID 1911, MYID 2184) are not the file's (YOURID 1193046, "
-                         "MYID 6636321); --force writes anyway"))
+  EXPECT_TRUE(Has(r.err,
+                  "COM2: the unit's identifiers (YOURID 1911, MYID 2184) are not the file's (YOURID 1193046, "
+                  "MYID 6636321); --force writes anyway"))
       << r.err;
   EXPECT_TRUE(OnlyReads(other));
 
@@ -232,7 +237,8 @@ TEST_F(CliRun, FindAsksEveryPortOnceAndAtOnce) {
   const TRun r = Run({"find", "--timeout", std::to_string(kTimeoutMs)});
   EXPECT_EQ(r.status, 0) << r.err;
   for (int port : {1, 3, 5})
-    EXPECT_TRUE(Has(r.out, "COM" + std::to_string(port) + ": unit YOURID " + std::to_string(0x100 + port))) << r.out;
+    EXPECT_TRUE(Has(r.out, "COM" + std::to_string(port) + ": unit YOURID " + std::to_string(0x100 + port)))
+        << r.out;
   EXPECT_TRUE(Has(r.out, "COM2: no unit (no reply)")) << r.out;
   EXPECT_TRUE(Has(r.out, "COM6: no unit (no reply)")) << r.out;
   EXPECT_TRUE(Has(r.out, "COM4: held by another program, not touched")) << r.out;
@@ -261,7 +267,8 @@ TEST_F(CliRun, PortsListsTheDevicesBehindThePorts) {
   EXPECT_EQ(r.status, 0) << r.err;
   for (int port : {4, 12}) {
     const std::string device = std::filesystem::canonical(dir_ + "/COM" + std::to_string(port)).string();
-    EXPECT_TRUE(Has(r.out, "COM" + std::to_string(port) + "\t" + dir_ + "/COM" + std::to_string(port) + " -> " + device))
+    EXPECT_TRUE(Has(
+        r.out, "COM" + std::to_string(port) + "\t" + dir_ + "/COM" + std::to_string(port) + " -> " + device))
         << r.out;
   }
   EXPECT_LT(r.out.find("COM4\t"), r.out.find("COM12\t")) << "in port-number order:\n" << r.out;

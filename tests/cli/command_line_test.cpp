@@ -87,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCase{{"restore", "COM3"}, "one port and one file"},
                       BadCase{{"restore", "COM3", "a.json", "b.json"}, "one port and one file"},
                       BadCase{{"restore", "car.json", "COM3"}, "'car.json' is not a port"},
-                      BadCase{{"write", "COM3", "--level", "+3", "--force"}, "--force does not go with 'write'"}));
+                      BadCase{{"write", "COM3", "--level", "+3", "--force"},
+                              "--force does not go with 'write'"}));
 
 struct LevelCase {
   const char* text;
@@ -102,14 +103,15 @@ TEST_P(LevelNames, NameTheirLevel) {
 
 INSTANTIATE_TEST_SUITE_P(
     Spellings, LevelNames,
-    ::testing::Values(LevelCase{"Handicap +3", HandicapLevel::Handy3}, LevelCase{"handicap +max", HandicapLevel::Handy_7},
-                      LevelCase{"+3", HandicapLevel::Handy3}, LevelCase{"3", HandicapLevel::Handy3},
-                      LevelCase{"MAX", HandicapLevel::Handy_7}, LevelCase{"+Max", HandicapLevel::Handy_7},
-                      LevelCase{"legend", HandicapLevel::Handy_S}, LevelCase{"VANTOR LEGEND", HandicapLevel::Handy_S},
-                      LevelCase{"Champ", HandicapLevel::Handy_M}, LevelCase{"Vantor Champ", HandicapLevel::Handy_M},
-                      LevelCase{"none", HandicapLevel::Handy0}, LevelCase{"No Handicap", HandicapLevel::Handy0},
-                      LevelCase{"+1", HandicapLevel::Handy1}, LevelCase{"+6", HandicapLevel::Handy6},
-                      LevelCase{"Handy_7", HandicapLevel::Handy_7}));
+    ::testing::Values(
+        LevelCase{"Handicap +3", HandicapLevel::Handy3}, LevelCase{"handicap +max", HandicapLevel::Handy_7},
+        LevelCase{"+3", HandicapLevel::Handy3}, LevelCase{"3", HandicapLevel::Handy3},
+        LevelCase{"MAX", HandicapLevel::Handy_7}, LevelCase{"+Max", HandicapLevel::Handy_7},
+        LevelCase{"legend", HandicapLevel::Handy_S}, LevelCase{"VANTOR LEGEND", HandicapLevel::Handy_S},
+        LevelCase{"Champ", HandicapLevel::Handy_M}, LevelCase{"Vantor Champ", HandicapLevel::Handy_M},
+        LevelCase{"none", HandicapLevel::Handy0}, LevelCase{"No Handicap", HandicapLevel::Handy0},
+        LevelCase{"+1", HandicapLevel::Handy1}, LevelCase{"+6", HandicapLevel::Handy6},
+        LevelCase{"Handy_7", HandicapLevel::Handy_7}));
 
 TEST(LevelNames, EveryShortNameLeadsBackAndOthersAreRefused) {
   for (int i = 0; i < kLevelCount; ++i) {

@@ -17,7 +17,8 @@ TEST(PortAdapter, UsbVendorProductAndSerialFromTheDeviceAboveTheTerminal) {
   tree.File(usb + "/serial", "A10K1ZQ4\n");
   tree.Dir(usb + "/1-2:1.0/ttyUSB0");
   tree.Dir("class/tty/ttyUSB0");
-  std::filesystem::create_directory_symlink(tree / (usb + "/1-2:1.0/ttyUSB0"), tree / "class/tty/ttyUSB0/device");
+  std::filesystem::create_directory_symlink(tree / (usb + "/1-2:1.0/ttyUSB0"),
+                                            tree / "class/tty/ttyUSB0/device");
   // A legacy port: a device, but no USB above it.
   tree.Dir("devices/platform/serial8250/tty/ttyS0");
   tree.Dir("class/tty/ttyS0");

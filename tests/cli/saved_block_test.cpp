@@ -49,8 +49,7 @@ TEST_P(BadSavedBlock, IsRefusedSayingWhy) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, BadSavedBlock,
     ::testing::Values(
-        BadFile{"", "expected '{'"}, BadFile{"[]", "expected '{'"},
-        BadFile{"{\"version\": 1}", "format"},
+        BadFile{"", "expected '{'"}, BadFile{"[]", "expected '{'"}, BadFile{"{\"version\": 1}", "format"},
         BadFile{"{\"format\": \"kx71-vantor-block\", \"version\": 2}", "version"},
         BadFile{"{" KX71_GOOD_FIELDS "\"yourId\": 1193046, \"myId\": 16702650}", "no \"block\""},
         BadFile{"{" KX71_GOOD_FIELDS "\"block\": \"5A1234\", \"yourId\": 1, \"myId\": 1}", "32 hexadecimal"},
@@ -68,7 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"{\"format\": \"kx71-vantor-block\"} x", "text after the object"}));
 
 TEST(SavedBlock, FileIsWrittenWholeAndReadBack) {
-  const auto dir = std::filesystem::temp_directory_path() / ("kx71-cli-save-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("kx71-cli-save-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
   std::filesystem::create_directories(dir);
   const std::string path = (dir / "car.json").string();
   EXPECT_EQ(SaveBlockFile(path, {"COM3", kBlock}), "");
@@ -87,19 +87,22 @@ TEST(SavedBlock, FileIsWrittenWholeAndReadBack) {
 TEST(BlockReport, ShowsEveryFieldByMeaning) {
   const std::string text = BlockText(kBlock);
   for (const char* part : {"5Ah", "1193046 (0x123456)", "16702650 (0xFEDCBA)", "master (MASTERF)    on",
-                           "last channel", "steering adjust     5", "overtake count      12", "max power (%)       74",
-                           "Handicap +6 (+6), count 12, not its preset 15"})
+                           "last channel", "steering adjust     5", "overtake count      12",
+                           "max power (%)       74", "Handicap +6 (+6), count 12, not its preset 15"})
     EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
   EXPECT_EQ(LevelText(8), "Handicap +3 (+3), count 8");
   EXPECT_EQ(LevelText(11), "No Handicap (none), count 11, not its preset 5");
 
   const std::string json = BlockJson(kBlock);
-  for (const char* part : {"\"yourId\": 1193046", "\"master\": true", "\"overtakeCount\": 12", "\"maxPower\": 74",
-                           "\"level\": \"+6\"", "\"levelCaption\": \"Handicap +6\""})
+  for (const char* part : {"\"yourId\": 1193046", "\"master\": true", "\"overtakeCount\": 12",
+                           "\"maxPower\": 74", "\"level\": \"+6\"", "\"levelCaption\": \"Handicap +6\""})
     EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
 
-  const std::string all = OutcomesJson({{"COM3", true, "", "", kBlock}, {"COM4", false, "", "no \"reply\"", {}}});
-  EXPECT_NE(all.find("{\"port\": \"COM4\", \"ok\": false, \"error\": \"no \\\"reply\\\"\"}"), std::string::npos) << all;
+  const std::string all =
+      OutcomesJson({{"COM3", true, "", "", kBlock}, {"COM4", false, "", "no \"reply\"", {}}});
+  EXPECT_NE(all.find("{\"port\": \"COM4\", \"ok\": false, \"error\": \"no \\\"reply\\\"\"}"),
+            std::string::npos)
+      << all;
   EXPECT_EQ(SummaryLine({"COM4", false, "not read", "x", {}}), "COM4: FAILED, not read");
 }
 

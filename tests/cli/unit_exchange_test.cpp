@@ -12,9 +12,9 @@ const SettingsBlock kBlock = {0x5A, 0x12, 0x34, 0x56, 0x65, 0x43, 0x21, 0x08, 0,
 
 struct ReplyCase {
   const char* name;
-  Frame reply;            // what the unit sends to any request
-  const char* readWhy;    // "" when the read succeeds
-  const char* writeWhy;   // "" when the write succeeds
+  Frame reply;           // what the unit sends to any request
+  const char* readWhy;   // "" when the read succeeds
+  const char* writeWhy;  // "" when the write succeeds
 };
 
 Frame GoodRead() {
@@ -37,16 +37,17 @@ TEST_P(Replies, GiveTheirReason) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, Replies,
-    ::testing::Values(
-        ReplyCase{"Silent", "", "no reply", "no reply"},
-        ReplyCase{"Short", GoodRead().substr(0, 17), "short reply (17 of 18 bytes)", "short reply (17 of 19 bytes)"},
-        ReplyCase{"BadChecksum", GoodRead().substr(0, 17) + '\x01', "bad checksum in the reply",
-                  "short reply (18 of 19 bytes)"},
-        ReplyCase{"Nak", WriteReply(kNak), "bad checksum in the reply", "the unit refused the block (NAK)"},
-        ReplyCase{"OtherLastByte", WriteReply(0x07), "bad checksum in the reply",
-                  "the unit did not acknowledge the block (last byte 0x07)"},
-        ReplyCase{"Ack", WriteReply(kAck), "bad checksum in the reply", ""},
-        ReplyCase{"GoodReadWithSurplus", GoodRead() + "\x06", "", ""}),
+    ::testing::Values(ReplyCase{"Silent", "", "no reply", "no reply"},
+                      ReplyCase{"Short", GoodRead().substr(0, 17), "short reply (17 of 18 bytes)",
+                                "short reply (17 of 19 bytes)"},
+                      ReplyCase{"BadChecksum", GoodRead().substr(0, 17) + '\x01', "bad checksum in the reply",
+                                "short reply (18 of 19 bytes)"},
+                      ReplyCase{"Nak", WriteReply(kNak), "bad checksum in the reply",
+                                "the unit refused the block (NAK)"},
+                      ReplyCase{"OtherLastByte", WriteReply(0x07), "bad checksum in the reply",
+                                "the unit did not acknowledge the block (last byte 0x07)"},
+                      ReplyCase{"Ack", WriteReply(kAck), "bad checksum in the reply", ""},
+                      ReplyCase{"GoodReadWithSurplus", GoodRead() + "\x06", "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Replies, ClosedPortIsAPortFailure) {

@@ -1,8 +1,8 @@
 // kx71-vantor.exe under Wine against the simulated unit mapped as COM<kPort>: the port list, a read
 // kept in a file, a level written, the copy restored, and a port that does not exist. The unit's
 // block is as it was at the end.
-#include <windows.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <fstream>
@@ -37,10 +37,13 @@ struct TRun {
 TRun Cli(const std::string& args) {
   char temp[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, temp);
-  const std::string out = std::string(temp) + "kx71-cli-out.txt", err = std::string(temp) + "kx71-cli-err.txt";
+  const std::string out = std::string(temp) + "kx71-cli-out.txt",
+                    err = std::string(temp) + "kx71-cli-err.txt";
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  const HANDLE hOut = CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-  const HANDLE hErr = CreateFileA(err.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+  const HANDLE hOut =
+      CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+  const HANDLE hErr =
+      CreateFileA(err.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
   STARTUPINFOA si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
@@ -51,7 +54,8 @@ TRun Cli(const std::string& args) {
   std::string line = "\"" + Folder() + "kx71-vantor.exe\" " + args;
   TRun run;
   if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-    if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &run.status);
+    if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0)
+      GetExitCodeProcess(pi.hProcess, &run.status);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
   } else {

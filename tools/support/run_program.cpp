@@ -44,9 +44,10 @@ TProgramResult RunProgram(const std::vector<std::string>& argv, const std::strin
   if (rc != 0) return result;
   int status = 0;
   // The 1 ms between checks keeps the measured time close to the program's own.
-  const bool ended = WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, limit,
-                               [] { usleep(1000); });
-  result.took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  const bool ended =
+      WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, limit, [] { usleep(1000); });
+  result.took =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
   if (!ended) {
     kill(pid, SIGKILL);
     waitpid(pid, &status, 0);

@@ -17,6 +17,7 @@ struct TProgramResult {
 // Runs `argv` (argv[0] the program's path) in this process's environment and waits at most `limit`
 // for it to end (killing it then); standard output and error go through `outPath` and `errPath`.
 TProgramResult RunProgram(const std::vector<std::string>& argv, const std::string& outPath,
-                          const std::string& errPath, std::chrono::milliseconds limit = std::chrono::minutes(1));
+                          const std::string& errPath,
+                          std::chrono::milliseconds limit = std::chrono::minutes(1));
 
 }  // namespace kx71
