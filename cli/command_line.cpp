@@ -100,7 +100,7 @@ std::variant<TRequest, TUsageError> ParseCommandLine(const std::vector<std::stri
     if (spec == OptionSpecs().end()) return Error("unknown option '" + arg + "'");
     const auto& cmds = spec->second.commands;
     if (std::find(cmds.begin(), cmds.end(), r.command) == cmds.end())
-      return Error("option " + arg + " does not go with '" + first + "'");
+      return Error("option " + arg + (" does not go with '" + first + "'"));
     if (spec->second.takesValue && !inlineValue) {
       if (i + 1 >= args.size()) return Error("option " + arg + " needs a value");
       value = args[++i];

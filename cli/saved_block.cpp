@@ -1,9 +1,7 @@
 #include "cli/saved_block.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <optional>
 #include <sstream>
 
@@ -115,9 +113,13 @@ std::string SaveBlockFile(const std::string& path, const TSavedBlock& saved) {
 std::variant<TSavedBlock, std::string> LoadBlockFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return "cannot read " + path;
-  std::ostringstream text;
-  text << in.rdbuf();
-  auto saved = ParseSavedBlock(text.str());
+  // A saved block is a few hundred bytes; anything much larger is some other file.
+  constexpr std::size_t kMaxFileBytes = std::size_t{64} * 1024;
+  std::string text(kMaxFileBytes + 1, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  if (text.size() > kMaxFileBytes) return path + ": too large to be a saved block";
+  auto saved = ParseSavedBlock(text);
   if (auto* error = std::get_if<std::string>(&saved)) return path + ": " + *error;
   return saved;
 }

@@ -81,6 +81,10 @@ TEST(SavedBlock, FileIsWrittenWholeAndReadBack) {
   ASSERT_TRUE(std::holds_alternative<std::string>(missing));
   EXPECT_NE(std::get<std::string>(missing).find("none.json"), std::string::npos);
   EXPECT_NE(SaveBlockFile((dir / "no-such-folder" / "car.json").string(), {"COM3", kBlock}), "");
+  std::ofstream(dir / "big.json") << std::string(100000, ' ') << SavedBlockJson({"COM3", kBlock});
+  const auto big = LoadBlockFile((dir / "big.json").string());
+  ASSERT_TRUE(std::holds_alternative<std::string>(big));
+  EXPECT_NE(std::get<std::string>(big).find("too large"), std::string::npos);
   std::filesystem::remove_all(dir);
 }
 

@@ -31,6 +31,7 @@ TProgramResult RunProgram(const std::vector<std::string>& argv, const std::strin
   TProgramResult result;
   std::vector<std::string> args = argv;
   std::vector<char*> cargv;
+  cargv.reserve(args.size() + 1);
   for (std::string& a : args) cargv.push_back(a.data());
   cargv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
