@@ -14,20 +14,20 @@ namespace {
 constexpr const char* kPortToken = "{port}";
 
 // The options each command takes; each is a flag or takes one value.
-struct TOptionSpec {
+struct TOptionRule {
   bool takesValue;
   std::vector<TCommand> commands;
 };
 
-const std::map<std::string, TOptionSpec>& OptionSpecs() {
-  static const std::map<std::string, TOptionSpec> specs = {
+const std::map<std::string, TOptionRule>& OptionRules() {
+  static const std::map<std::string, TOptionRule> rules = {
       {"--timeout", {true, {TCommand::Find, TCommand::Read, TCommand::Write, TCommand::Restore}}},
       {"--json", {false, {TCommand::Read}}},
       {"--save", {true, {TCommand::Read}}},
       {"--level", {true, {TCommand::Write}}},
       {"--force", {false, {TCommand::Restore}}},
   };
-  return specs;
+  return rules;
 }
 
 std::optional<TCommand> ParseCommandName(const std::string& word) {
@@ -96,15 +96,15 @@ std::variant<TRequest, TUsageError> ParseCommandLine(const std::vector<std::stri
       arg.resize(eq);
       inlineValue = true;
     }
-    const auto spec = OptionSpecs().find(arg);
-    if (spec == OptionSpecs().end()) return Error("unknown option '" + arg + "'");
-    const auto& cmds = spec->second.commands;
+    const auto rule = OptionRules().find(arg);
+    if (rule == OptionRules().end()) return Error("unknown option '" + arg + "'");
+    const auto& cmds = rule->second.commands;
     if (std::find(cmds.begin(), cmds.end(), r.command) == cmds.end())
       return Error("option " + arg + (" does not go with '" + first + "'"));
-    if (spec->second.takesValue && !inlineValue) {
+    if (rule->second.takesValue && !inlineValue) {
       if (i + 1 >= args.size()) return Error("option " + arg + " needs a value");
       value = args[++i];
-    } else if (!spec->second.takesValue && inlineValue) {
+    } else if (!rule->second.takesValue && inlineValue) {
       return Error("option " + arg + " takes no value");
     }
 
