@@ -3,6 +3,7 @@
 // write and the line-event wait, so the three can be outstanding at once from their own threads.
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -264,7 +265,14 @@ std::unique_ptr<TSerialDevice> OpenSerialDevice(std::int32_t portNo) {
   // Exclusive (share mode 0): while it is open no other program can open the port.
   const HANDLE handle = CreateFileA(name->c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_OVERLAPPED, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  if (handle == INVALID_HANDLE_VALUE) {
+    // In the words the component gives a failed open: another holder, no such port, or unknown.
+    const DWORD error = GetLastError();
+    LastOpenFailure() = {*name, error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EBUSY
+                                : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT
+                                                                                                   : 0};
+    return nullptr;
+  }
   auto device = std::make_unique<TWinSerialDevice>(handle);
   if (!device->Setup()) return nullptr;
   return device;
