@@ -54,6 +54,15 @@ const std::array<LevelInfo, kLevelCount> kLevels = {{
 
 }  // namespace
 
+SettingsValues ValuesToWrite(const SettingsValues& unit, int count) {
+  SettingsValues w = unit;
+  w.overtake = true;
+  w.overtakeCount = count;
+  w.overtakeTime = kImposedTime;
+  w.maxPower = kImposedPower;
+  return w;
+}
+
 std::uint8_t PowerByte(int position) { return Byte(118 - position / 2); }
 
 int PowerPosition(std::uint8_t byte) { return 236 - 2 * int{byte}; }

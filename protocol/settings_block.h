@@ -46,6 +46,13 @@ SettingsBlock EncodeBlock(const SettingsValues& v);
 // `bytes` holds exactly 16 bytes.
 SettingsValues DecodeBlock(std::span<const std::uint8_t> bytes);
 
+// What a write stores in a unit that holds `unit`: the unit's identifiers, marker, master flag and
+// bytes 8 to 12 are kept, so a write changes nothing the user cannot see or choose; the overtake
+// flag is set, the overtake time is 3 s, the power position 74, and the overtake count `count`.
+inline constexpr int kImposedTime = 3;
+inline constexpr int kImposedPower = 74;
+SettingsValues ValuesToWrite(const SettingsValues& unit, int count);
+
 std::uint8_t PowerByte(int position);
 int PowerPosition(std::uint8_t byte);  // unlimited: 236 - 2 * byte
 

@@ -149,5 +149,29 @@ TEST(HandicapLevels, PresetsSelectTheirOwnLevelInWindowOrder) {
             "(Overtake count: 9 times)");
 }
 
+// What a write stores: everything the unit holds that the user cannot choose stays, whichever way
+// its flags stand; the level's count and the three imposed values replace the rest.
+TEST(SettingsBlock, WriteKeepsTheUnitsOwnAndImposesTheRest) {
+  for (const bool master : {false, true}) {
+    const SettingsValues unit{.marker5A = !master, .yourId = 0xABCDEF, .myId = 0x000102, .master = master,
+                              .overtake = false, .lastChannel = 1, .mode = 2, .lowChannel = 3,
+                              .highChannel = 4, .steeringAdjust = 255, .overtakeCount = 250,
+                              .overtakeTime = 99, .maxPower = 0};
+    const SettingsValues w = ValuesToWrite(unit, 8);
+    SettingsValues expected = unit;
+    expected.overtake = true;
+    expected.overtakeCount = 8;
+    expected.overtakeTime = 3;
+    expected.maxPower = 74;
+    EXPECT_EQ(w, expected) << master;
+    const SettingsBlock b = EncodeBlock(w);
+    EXPECT_EQ(b[0], master ? 0x00 : 0x5A);
+    EXPECT_EQ(b[7], master ? 0x09 : 0x08);
+    EXPECT_EQ(b[13], 8);
+    EXPECT_EQ(b[14], 3);
+    EXPECT_EQ(b[15], 81);
+  }
+}
+
 }  // namespace
 }  // namespace kx71

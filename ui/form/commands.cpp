@@ -15,10 +15,6 @@
 namespace kx71 {
 namespace {
 
-// Values every write imposes: overtake on, overtake time 3 s, power position 74 (byte 81).
-constexpr int kImposedTime = 3;
-constexpr int kImposedPower = 74;
-
 // The information line keeps its fixed texts; a user who started the program from a terminal
 // learns there why the port cannot be used ("COM1 (/dev/ttyS0): permission denied - ...").
 void ReportUnusablePort(const std::string& name) {
@@ -93,25 +89,35 @@ void TMainForm::CommBoxCloseUp() {
   }
 }
 
+std::optional<SettingsValues> TMainForm::ReadUnit() {
+  Frame request = ReadRequest(), reply;
+  Transact(CommX1, request, kReadReplySize, reply);
+  const std::optional<SettingsBlock> block = BlockFromReadReply(reply);
+  if (!block) {
+    MON_EDIT.SetText("Loading NG");
+    return std::nullopt;
+  }
+  const SettingsValues v = DecodeBlock(*block);
+  TakeUnitSettings(v);
+  MON_EDIT.SetText("Loading OK");
+  return v;
+}
+
+void TMainForm::ShowValues(const SettingsValues& v) {
+  (v.overtake ? OT_ON : OT_OFF).Select();
+  const auto bars = ValueBars();
+  for (const TValueBar& b : std::span(bars).subspan(kUnitBarCount)) b.bar.SetPosition(v.*b.value);
+}
+
 void TMainForm::READ_BTNClick() {
   // One command at a time: a click that arrives while another handler waits does nothing.
   if (busy_.Busy() || CommX1.ExchangeActive()) return;
   TBusyDepth::TGuard guard(busy_);
   ProcessMessages();
 
-  Frame request = ReadRequest(), reply;
-  Transact(CommX1, request, kReadReplySize, reply);
-  const std::optional<SettingsBlock> block = BlockFromReadReply(reply);
-  if (!block) {
-    MON_EDIT.SetText("Loading NG");
-    return;
-  }
-  const SettingsValues v = DecodeBlock(*block);
-  TakeUnitSettings(v);
-  (v.overtake ? OT_ON : OT_OFF).Select();
-  const auto bars = ValueBars();
-  for (const TValueBar& b : std::span(bars).subspan(kUnitBarCount)) b.bar.SetPosition(v.*b.value);
-  MON_EDIT.SetText("Loading OK");
+  const std::optional<SettingsValues> v = ReadUnit();
+  if (!v) return;
+  ShowValues(*v);
   // Selecting an option that was not selected runs its click handler (message, preset count); the
   // option already selected keeps the count just read.
   LevelOption(Classify(THR_BAR.Position())).Select();
@@ -124,36 +130,18 @@ void TMainForm::PROGRAM_BTNClick() {
 
   // Read first, so that what is written back is what this unit holds, except for what the user
   // chose (the level) and what the tool imposes.
-  Frame request = ReadRequest(), reply;
-  Transact(CommX1, request, kReadReplySize, reply);
-  const std::optional<SettingsBlock> unit = BlockFromReadReply(reply);
-  if (unit) {
-    // The master flag too: a write never changes a flag the user cannot see or choose.
-    TakeUnitSettings(DecodeBlock(*unit));
-    MON_EDIT.SetText("Loading OK");
-  } else {
-    MON_EDIT.SetText("Loading NG");
-  }
-
-  OT_ON.Select();
-  YOBI1_BAR.SetPosition(kImposedTime);
-  YOBI2_BAR.SetPosition(kImposedPower);
-
-  // Without a good read the window's values are not this unit's: writing them would overwrite its
-  // identifiers and settings with whatever the window holds.
+  const std::optional<SettingsValues> unit = ReadUnit();
   if (!unit) {
+    // The window still shows the values a write imposes.
+    ShowValues(ValuesToWrite(SettingsValues{}, THR_BAR.Position()));
+    // Without a good read the window's values are not this unit's: writing them would overwrite its
+    // identifiers and settings with whatever the window holds.
     MON_EDIT.SetText("Writing NG");
     return;
   }
-
-  SettingsValues w;
-  w.marker5A = !BUP_00h.Checked();
-  w.yourId = static_cast<std::uint32_t>(YOUID_EDIT.Tag());
-  w.myId = static_cast<std::uint32_t>(MYID_EDIT.Tag());
-  w.master = MAS_ON.Checked();
-  w.overtake = OT_ON.Checked();
-  for (const TValueBar& b : ValueBars()) w.*b.value = b.bar.Position();
-  request = WriteRequest(EncodeBlock(w));
+  const SettingsValues w = ValuesToWrite(*unit, THR_BAR.Position());
+  ShowValues(w);
+  Frame request = WriteRequest(EncodeBlock(w)), reply;
   Transact(CommX1, request, kWriteReplySize, reply);
   MON_EDIT.SetText(WriteReplyGood(reply) ? "Writing OK" : "Writing NG");
 }

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -126,6 +127,11 @@ class TMainForm : public TFailureSink {
   static constexpr std::size_t kUnitBarCount = 5;
   std::array<TValueBar, 8> ValueBars();
   void TakeUnitSettings(const SettingsValues& v);
+  // The read exchange both commands begin with: the unit's values, shown in the editors and the
+  // information line, or nothing (and "Loading NG") when the exchange failed.
+  std::optional<SettingsValues> ReadUnit();
+  // The overtake flag and bytes 13 to 15 of `v` in their editors.
+  void ShowValues(const SettingsValues& v);
   void StepIdentifier(TControl& sender);
   void IdentifierKey(TControl& sender, int& key, TControl& inc, TControl& dec);
 
