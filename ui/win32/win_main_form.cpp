@@ -11,6 +11,9 @@ namespace {
 
 constexpr UINT kCloseUp = WM_APP + 10;  // wParam: the selector's control id
 constexpr UINT kDeferredClose = WM_APP + 11;
+// No sizing frame and no maximise box: the window keeps its fitted size, and Wine gives a window
+// manager that size as its least and greatest only for a window that cannot be resized.
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 int ControlId(const TControlDef& def) {
   return kFirstControlId + static_cast<int>(&def - Layout().data());
@@ -42,7 +45,7 @@ TWinMainForm::TWinMainForm(TCommXEnvironment commEnvironment) {
   mainThread_.runTask = [this](const std::function<void()>& task) { Guarded(form_.get(), task); };
 
   const SIZE size = FittedWindowSize();
-  hwnd_ = CreateWindowExW(0, kMainWindowClass, Widen(kTitle).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+  hwnd_ = CreateWindowExW(0, kMainWindowClass, Widen(kTitle).c_str(), kWindowStyle | WS_CLIPCHILDREN,
                           CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, this);
   CreateControls();
   form_->Create();
@@ -61,7 +64,7 @@ SIZE TWinMainForm::FittedWindowSize() const {
     return {win.right - win.left - client.right + fitted.width, win.bottom - win.top - client.bottom + fitted.height};
   }
   RECT r{0, 0, fitted.width, fitted.height};
-  AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
+  AdjustWindowRectEx(&r, kWindowStyle, FALSE, 0);
   return {r.right - r.left, r.bottom - r.top};
 }
 
