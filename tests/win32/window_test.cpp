@@ -1,9 +1,10 @@
 // What only the Windows controls can get wrong: a click reported for the option that is already
 // checked, scroll bars that do not move or limit themselves, the selection read after the close-up,
-// Tab and the arrows by the logic's chain, a step button that would take the focus, a resize, the comment box's lines with the face that is present, and the
-// Windows main thread that carries posted tasks.
+// Tab and the arrows by the logic's chain, a step button that would take the focus, a resize, the comment box's lines with the face that is present, the
+// picture buttons' names for screen readers, and the Windows main thread that carries posted tasks.
 // The window's logic itself is tested natively (tests/form). Runs under Wine on a display.
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <string>
 #include <thread>
@@ -225,6 +226,30 @@ TEST_F(WinWindow, EveryLevelsMessageShowsWholeInTheCommentBox) {
   SelectObject(dc, old);
   DeleteObject(font);
   ReleaseDC(comment, dc);
+}
+
+TEST_F(WinWindow, ScreenReadersNameEachPictureButtonAsTheTableDoes) {
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  int buttons = 0;
+  for (const TControlDef& def : Layout()) {
+    if (def.kind != TControlKind::PictureButton) continue;
+    ++buttons;
+    IAccessible* object = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(Native(def.name), static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                         reinterpret_cast<void**>(&object)),
+              S_OK)
+        << def.name;
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    EXPECT_EQ(object->get_accName(self, &name), S_OK) << def.name;
+    EXPECT_EQ(Narrow(name != nullptr ? name : L""), def.accessible) << def.name;
+    SysFreeString(name);
+    object->Release();
+  }
+  EXPECT_EQ(buttons, 3);
+  CoUninitialize();
 }
 
 TEST(WinMainThread, PostedTasksRunInOrderOnlyWhenMessagesAreHandled) {
