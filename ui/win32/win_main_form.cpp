@@ -165,7 +165,11 @@ std::string TWinMainForm::ProgramFileName() {
 }
 
 void TWinMainForm::ShowFailureBox(const std::string& caption, const std::string& text) {
+  // The box takes the focus, and gives it back to the window rather than to the control that had
+  // it: a selector whose list opens after the box would be left without the keys that close it.
+  const HWND focus = GetFocus();
   MessageBoxW(hwnd_, Widen(text).c_str(), Widen(caption).c_str(), MB_ICONERROR | MB_OK);
+  if (focus != nullptr && IsWindow(focus) && GetFocus() != focus) SetFocus(focus);
 }
 
 bool TWinMainForm::Filter(MSG& msg) {
