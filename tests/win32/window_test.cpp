@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 #include <oleacc.h>
 
+#include <cstdint>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "protocol/settings_block.h"
+#include "text/int_text.h"
 #include "ui/win32/text_wrap.h"
 #include "ui/win32/win_fonts.h"
 #include "ui/win32/win_main_form.h"
@@ -276,6 +278,53 @@ TEST(WinMainThread, AQuitSeenWhileAHandlerPumpsEndsTheLoopAfterIt) {
   });
   EXPECT_EQ(mainThread.Run(), 3);
   EXPECT_TRUE(after);
+}
+
+// The failure box's text in the system's message font: each Japanese character draws its own glyph,
+// not the mark of a missing one (the message font alone has no Japanese; Windows links it to one).
+TEST(WinFonts, TheMessageFontDrawsTheFailureBoxsJapanese) {
+  std::wstring text;
+  try {
+    StrToInt("X");
+  } catch (const EConvertError& e) {
+    text = Widen(e.what());
+  }
+  ASSERT_FALSE(text.empty());
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+  const HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  const HGDIOBJ oldFont = SelectObject(dc, font);
+  const auto draw = [&](wchar_t c) {
+    RECT r{0, 0, 32, 32};
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DrawTextW(dc, &c, 1, &r, DT_NOPREFIX | DT_SINGLELINE);
+    GdiFlush();
+    const auto* p = static_cast<const std::uint8_t*>(bits);
+    return std::vector<std::uint8_t>(p, p + 32 * 32 * 4);
+  };
+  const auto blank = draw(L' ');
+  const auto missing = draw(L'\x0378');  // no character: no face has a glyph for it
+  int japanese = 0;
+  for (const wchar_t c : text) {
+    if (c < 0x3000) continue;
+    ++japanese;
+    const auto drawn = draw(c);
+    EXPECT_FALSE(drawn == missing) << "U+" << std::hex << static_cast<int>(c) << " draws as a missing glyph";
+    EXPECT_FALSE(drawn == blank) << "U+" << std::hex << static_cast<int>(c) << " draws nothing";
+  }
+  EXPECT_GT(japanese, 3);
+  SelectObject(dc, oldFont);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteObject(font);
+  DeleteDC(dc);
 }
 
 struct WrapCase {
