@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 #include <oleacc.h>
 
+#include <commctrl.h>
+
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <utility>
@@ -228,6 +231,46 @@ TEST_F(WinWindow, EveryLevelsMessageShowsWholeInTheCommentBox) {
   SelectObject(dc, old);
   DeleteObject(font);
   ReleaseDC(comment, dc);
+}
+
+// What the main window saw of its end: whether it was hidden first, and the port then.
+struct TEnd {
+  TCommX* comm;
+  bool hidden = false, portOpenAtDestroy = true, destroyed = false;
+};
+
+LRESULT CALLBACK WatchEnd(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+  auto* end = reinterpret_cast<TEnd*>(data);
+  if (msg == WM_WINDOWPOSCHANGING && (reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_HIDEWINDOW) != 0)
+    end->hidden = true;
+  if (msg == WM_SHOWWINDOW && wp == FALSE) end->hidden = true;
+  if (msg == WM_DESTROY) {
+    end->destroyed = true;
+    end->portOpenAtDestroy = end->comm->IsOpen();
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+// A hidden window would keep Wine waiting for a window manager (two seconds without one) before the
+// window goes; the port must not wait with it.
+TEST_F(WinWindow, TheExitReleasesThePortAndDestroysTheWindowWithoutHidingItFirst) {
+  const char* port = std::getenv("KX71_E2E_PORT");  // the end-to-end script's unit
+  TEnd end{&Form().CommX1};
+  if (port != nullptr) {
+    Form().CommX1.SetPortNo(std::atoi(port));
+    Form().CommX1.Open();
+    ASSERT_TRUE(Form().CommX1.IsOpen());
+  }
+  ASSERT_TRUE(SetWindowSubclass(form_->Handle(), &WatchEnd, 1, reinterpret_cast<DWORD_PTR>(&end)));
+  Command("EXIT_BTN", BN_CLICKED);
+  Pump();
+  EXPECT_TRUE(end.destroyed);
+  EXPECT_FALSE(end.hidden);
+  if (port != nullptr) {
+    EXPECT_FALSE(end.portOpenAtDestroy);
+  }
+  MSG quit;
+  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // the window's, not the next test's
 }
 
 TEST_F(WinWindow, ScreenReadersNameEachPictureButtonAsTheTableDoes) {

@@ -150,6 +150,11 @@ void TWinMainForm::FocusControl(TControl& control) {
 void TWinMainForm::CloseWindow() {
   if (hwnd_ == nullptr) return;
   closing_ = true;
+  // The port is released at the request, whatever the window's end takes.
+  form_->CommX1.Close();
+  // Gone with its destruction, not hidden first: Wine waits up to two seconds for a window manager
+  // to acknowledge a hidden managed window, and without one the exit would wait that long.
+  SetWindowLongPtrW(hwnd_, GWL_STYLE, GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~WS_VISIBLE);
   DestroyWindow(hwnd_);
 }
 
