@@ -21,6 +21,7 @@
 #include "ui/win32/win_fonts.h"
 #include "ui/win32/win_main_form.h"
 #include "ui/win32/win_main_thread.h"
+#include "ui/win32/win_paint.h"
 
 namespace kx71 {
 namespace {
@@ -221,7 +222,7 @@ TEST_F(WinWindow, EveryLevelsMessageShowsWholeInTheCommentBox) {
   const HGDIOBJ old = SelectObject(dc, font);
   for (int i = 0; i < kLevelCount; ++i) {
     const LevelInfo& level = Info(static_cast<HandicapLevel>(i));
-    const auto lines = WrapLines(Widen(level.message), box.right - 4, [dc](std::wstring_view s) {
+    const auto lines = WrapLines(Widen(level.message), box.right, [dc](std::wstring_view s) {
       SIZE size{};
       GetTextExtentPoint32W(dc, s.data(), static_cast<int>(s.size()), &size);
       return static_cast<int>(size.cx);
@@ -273,6 +274,27 @@ TEST_F(WinWindow, TheExitReleasesThePortAndDestroysTheWindowWithoutHidingItFirst
   PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // the window's, not the next test's
 }
 
+TEST_F(WinWindow, TheOpenListsRowsAreTheTablesHeightApart) {
+  const HWND box = Native("CommBox");
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetComboBoxInfo(box, &info));
+  SendMessageW(box, CB_SHOWDROPDOWN, TRUE, 0);
+  Pump();
+  RECT first{}, second{};
+  SendMessageW(info.hwndList, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+  SendMessageW(info.hwndList, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+  RECT list{}, client{};
+  GetWindowRect(info.hwndList, &list);
+  GetClientRect(form_->Handle(), &client);
+  MapWindowPoints(form_->Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
+  SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
+  Pump();
+  EXPECT_EQ(second.top - first.top, Form().CommBox.Def().rowHeight);
+  // On the 800 x 600 test screen the list opens above the box.
+  EXPECT_TRUE(list.bottom <= client.bottom) << list.bottom << " below the window's " << client.bottom;
+}
+
 TEST_F(WinWindow, ScreenReadersNameEachPictureButtonAsTheTableDoes) {
   ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
   int buttons = 0;
@@ -295,6 +317,32 @@ TEST_F(WinWindow, ScreenReadersNameEachPictureButtonAsTheTableDoes) {
   }
   EXPECT_EQ(buttons, 3);
   CoUninitialize();
+}
+
+TEST_F(WinWindow, TheCommentsTextBeginsAtTheFramesInnerEdge) {
+  const HWND comment = Native("K_Comment");
+  RECT box{};
+  GetClientRect(comment, &box);
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, box.right, -box.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = SelectObject(dc, bitmap);
+  const HFONT font = MakeUiFont(kUiFontPixels);
+  PaintComment(dc, box, {static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), font, 12}, L"Message from developer");
+  GdiFlush();
+  const auto* pixel = static_cast<const std::uint32_t*>(bits);
+  int left = box.right;
+  for (int y = 0; y < box.bottom; ++y)
+    for (int x = 0; x < left; ++x)
+      if ((pixel[y * box.right + x] & 0xFFFFFF) != 0xFFFFFF) left = x;
+  // "M" has no side bearing to speak of: its first ink is where the line begins.
+  EXPECT_LE(left, 1);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteObject(font);
+  DeleteDC(dc);
 }
 
 TEST(WinMainThread, PostedTasksRunInOrderOnlyWhenMessagesAreHandled) {

@@ -182,7 +182,10 @@ class TWinComboBox final : public TWinControl, public TComboBox::View {
   }
   void Setup() override {
     SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), def_.rowHeight);  // the selection field
-    SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, def_.rowHeight);
+    // A combo box passes a list row's height on only when it draws its rows itself: the list is told.
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (GetComboBoxInfo(hwnd_, &info)) SendMessageW(info.hwndList, LB_SETITEMHEIGHT, 0, def_.rowHeight);
     SendMessageW(hwnd_, CB_SETMINVISIBLE, static_cast<WPARAM>(def_.visibleRows), 0);
   }
 
