@@ -14,6 +14,8 @@
 //   click NAME            a click posted to the button; close: WM_CLOSE posted to the window
 //   resize W H            asks the window for an outer size of W x H
 //   pid                   the window's process id
+//   dropped NAME          1 while the selector's list is dropped down, else 0
+//   box-text              the text of the program's message box; box-ok: its OK button clicked
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -87,27 +89,37 @@ HWND Need(std::string_view name) {
   return hwnd;
 }
 
-struct TListFind {
+struct TTopFind {
   DWORD thread;
+  const wchar_t* cls;
   HWND found;
 };
 
-BOOL CALLBACK MatchList(HWND hwnd, LPARAM lp) {
-  auto* f = reinterpret_cast<TListFind*>(lp);
+BOOL CALLBACK MatchTop(HWND hwnd, LPARAM lp) {
+  auto* f = reinterpret_cast<TTopFind*>(lp);
   wchar_t cls[32] = {};
   GetClassNameW(hwnd, cls, 32);
-  if (GetWindowThreadProcessId(hwnd, nullptr) == f->thread && IsWindowVisible(hwnd) &&
-      lstrcmpiW(cls, L"ComboLBox") == 0) {
+  if (GetWindowThreadProcessId(hwnd, nullptr) == f->thread && IsWindowVisible(hwnd) && lstrcmpiW(cls, f->cls) == 0) {
     f->found = hwnd;
     return FALSE;
   }
   return TRUE;
 }
 
-HWND DroppedList(DWORD thread) {
-  TListFind f{thread, nullptr};
-  EnumWindows(&MatchList, reinterpret_cast<LPARAM>(&f));
+// A shown top-level window of the thread, of the class.
+HWND ThreadTop(DWORD thread, const wchar_t* cls) {
+  TTopFind f{thread, cls, nullptr};
+  EnumWindows(&MatchTop, reinterpret_cast<LPARAM>(&f));
   return f.found;
+}
+
+HWND DroppedList(DWORD thread) { return ThreadTop(thread, L"ComboLBox"); }
+
+HWND MessageBoxWindow() {
+  const HWND main = MainWindow();
+  const HWND box = main != nullptr ? ThreadTop(GetWindowThreadProcessId(main, nullptr), L"#32770") : nullptr;
+  if (box == nullptr) Fail("no message box");
+  return box;
 }
 
 void Centre(HWND hwnd, RECT r) {
@@ -215,6 +227,13 @@ int main(int argc, char** argv) {
     } else if (cmd == "resize") {
       const int w = std::atoi(arg("W")), h = std::atoi(arg("H"));
       SetWindowPos(MainWindow(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      std::printf("ok\n");
+    } else if (cmd == "dropped") {
+      std::printf("%d\n", Ask(Need(arg("NAME")), CB_GETDROPPEDSTATE, 0, 0) ? 1 : 0);
+    } else if (cmd == "box-text") {
+      std::printf("%s\n", Text(GetDlgItem(MessageBoxWindow(), 0xFFFF)).c_str());  // the box's static text
+    } else if (cmd == "box-ok") {
+      PostMessageW(GetDlgItem(MessageBoxWindow(), IDOK), BM_CLICK, 0, 0);
       std::printf("ok\n");
     } else if (cmd == "pid") {
       DWORD pid = 0;

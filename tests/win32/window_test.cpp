@@ -1,20 +1,29 @@
 // What only the Windows controls can get wrong: a click reported for the option that is already
 // checked, scroll bars that do not move or limit themselves, the selection read after the close-up,
-// Tab and the arrows by the logic's chain, a step button that would take the focus, a resize, the comment box's lines with the face that is present, and the
-// Windows main thread that carries posted tasks.
+// Tab and the arrows by the logic's chain, a step button that would take the focus, a resize, the
+// end of the window, the open list's rows, the comment box's lines with the face that is present,
+// the message font's Japanese, the picture buttons' names for screen readers, and the Windows main
+// thread that carries posted tasks.
 // The window's logic itself is tested natively (tests/form). Runs under Wine on a display.
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
+#include <commctrl.h>
+
+#include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <utility>
 #include <vector>
 
 #include "protocol/settings_block.h"
+#include "text/int_text.h"
 #include "ui/win32/text_wrap.h"
 #include "ui/win32/win_fonts.h"
 #include "ui/win32/win_main_form.h"
 #include "ui/win32/win_main_thread.h"
+#include "ui/win32/win_paint.h"
 
 namespace kx71 {
 namespace {
@@ -215,7 +224,7 @@ TEST_F(WinWindow, EveryLevelsMessageShowsWholeInTheCommentBox) {
   const HGDIOBJ old = SelectObject(dc, font);
   for (int i = 0; i < kLevelCount; ++i) {
     const LevelInfo& level = Info(static_cast<HandicapLevel>(i));
-    const auto lines = WrapLines(Widen(level.message), box.right - 4, [dc](std::wstring_view s) {
+    const auto lines = WrapLines(Widen(level.message), box.right, [dc](std::wstring_view s) {
       SIZE size{};
       GetTextExtentPoint32W(dc, s.data(), static_cast<int>(s.size()), &size);
       return static_cast<int>(size.cx);
@@ -225,6 +234,121 @@ TEST_F(WinWindow, EveryLevelsMessageShowsWholeInTheCommentBox) {
   SelectObject(dc, old);
   DeleteObject(font);
   ReleaseDC(comment, dc);
+}
+
+// What the main window saw of its end: whether it was hidden first, and the port then.
+struct TEnd {
+  TCommX* comm;
+  bool hidden = false, portOpenAtDestroy = true, destroyed = false;
+};
+
+LRESULT CALLBACK WatchEnd(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+  auto* end = reinterpret_cast<TEnd*>(data);
+  if (msg == WM_WINDOWPOSCHANGING && (reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_HIDEWINDOW) != 0)
+    end->hidden = true;
+  if (msg == WM_SHOWWINDOW && wp == FALSE) end->hidden = true;
+  if (msg == WM_DESTROY) {
+    end->destroyed = true;
+    end->portOpenAtDestroy = end->comm->IsOpen();
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+// A hidden window would keep Wine waiting for a window manager (two seconds without one) before the
+// window goes; the port must not wait with it.
+TEST_F(WinWindow, TheExitReleasesThePortAndDestroysTheWindowWithoutHidingItFirst) {
+  const char* port = std::getenv("KX71_E2E_PORT");  // the end-to-end script's unit
+  TEnd end{&Form().CommX1};
+  if (port != nullptr) {
+    Form().CommX1.SetPortNo(std::atoi(port));
+    Form().CommX1.Open();
+    ASSERT_TRUE(Form().CommX1.IsOpen());
+  }
+  ASSERT_TRUE(SetWindowSubclass(form_->Handle(), &WatchEnd, 1, reinterpret_cast<DWORD_PTR>(&end)));
+  Command("EXIT_BTN", BN_CLICKED);
+  Pump();
+  EXPECT_TRUE(end.destroyed);
+  EXPECT_FALSE(end.hidden);
+  if (port != nullptr) {
+    EXPECT_FALSE(end.portOpenAtDestroy);
+  }
+  MSG quit;
+  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);  // the window's, not the next test's
+}
+
+TEST_F(WinWindow, TheOpenListsRowsAreTheTablesHeightApart) {
+  const HWND box = Native("CommBox");
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetComboBoxInfo(box, &info));
+  SendMessageW(box, CB_SHOWDROPDOWN, TRUE, 0);
+  Pump();
+  RECT first{}, second{};
+  SendMessageW(info.hwndList, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+  SendMessageW(info.hwndList, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+  RECT list{}, client{};
+  GetWindowRect(info.hwndList, &list);
+  GetClientRect(form_->Handle(), &client);
+  MapWindowPoints(form_->Handle(), HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
+  SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
+  Pump();
+  EXPECT_EQ(second.top - first.top, Form().CommBox.Def().rowHeight);
+  // On the 800 x 600 test screen the list opens above the box.
+  EXPECT_TRUE(list.bottom <= client.bottom) << list.bottom << " below the window's " << client.bottom;
+}
+
+TEST_F(WinWindow, ScreenReadersNameEachPictureButtonAsTheTableDoes) {
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  int buttons = 0;
+  for (const TControlDef& def : Layout()) {
+    if (def.kind != TControlKind::PictureButton) continue;
+    ++buttons;
+    const HWND button = Native(def.name);
+    EXPECT_EQ(Narrow(WindowText(button)), def.accessible) << def.name;
+    // The name as assistive tools get it. (64-bit Wine 8 gives no accessible object for a button.)
+    IAccessible* object = nullptr;
+    if (AccessibleObjectFromWindow(button, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                   reinterpret_cast<void**>(&object)) != S_OK) {
+      EXPECT_EQ(sizeof(void*), 8u) << def.name << ": no accessible object";
+      continue;
+    }
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    EXPECT_EQ(object->get_accName(self, &name), S_OK) << def.name;
+    EXPECT_EQ(Narrow(name != nullptr ? name : L""), def.accessible) << def.name;
+    SysFreeString(name);
+    object->Release();
+  }
+  EXPECT_EQ(buttons, 3);
+  CoUninitialize();
+}
+
+TEST_F(WinWindow, TheCommentsTextBeginsAtTheFramesInnerEdge) {
+  const HWND comment = Native("K_Comment");
+  RECT box{};
+  GetClientRect(comment, &box);
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, box.right, -box.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = SelectObject(dc, bitmap);
+  const HFONT font = MakeUiFont(kUiFontPixels);
+  PaintComment(dc, box, {static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), font, 12}, L"Message from developer");
+  GdiFlush();
+  const auto* pixel = static_cast<const std::uint32_t*>(bits);
+  int left = box.right;
+  for (int y = 0; y < box.bottom; ++y)
+    for (int x = 0; x < left; ++x)
+      if ((pixel[y * box.right + x] & 0xFFFFFF) != 0xFFFFFF) left = x;
+  // "M" has no side bearing to speak of: its first ink is where the line begins.
+  EXPECT_LE(left, 1);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteObject(font);
+  DeleteDC(dc);
 }
 
 TEST(WinMainThread, PostedTasksRunInOrderOnlyWhenMessagesAreHandled) {
@@ -251,6 +375,53 @@ TEST(WinMainThread, AQuitSeenWhileAHandlerPumpsEndsTheLoopAfterIt) {
   });
   EXPECT_EQ(mainThread.Run(), 3);
   EXPECT_TRUE(after);
+}
+
+// The failure box's text in the system's message font: each Japanese character draws its own glyph,
+// not the mark of a missing one (the message font alone has no Japanese; Windows links it to one).
+TEST(WinFonts, TheMessageFontDrawsTheFailureBoxsJapanese) {
+  std::wstring text;
+  try {
+    StrToInt("X");
+  } catch (const EConvertError& e) {
+    text = Widen(e.what());
+  }
+  ASSERT_FALSE(text.empty());
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+  const HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  const HGDIOBJ oldFont = SelectObject(dc, font);
+  const auto draw = [&](wchar_t c) {
+    RECT r{0, 0, 32, 32};
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DrawTextW(dc, &c, 1, &r, DT_NOPREFIX | DT_SINGLELINE);
+    GdiFlush();
+    const auto* p = static_cast<const std::uint8_t*>(bits);
+    return std::vector<std::uint8_t>(p, p + 32 * 32 * 4);
+  };
+  const auto blank = draw(L' ');
+  const auto missing = draw(L'\x0378');  // no character: no face has a glyph for it
+  int japanese = 0;
+  for (const wchar_t c : text) {
+    if (c < 0x3000) continue;
+    ++japanese;
+    const auto drawn = draw(c);
+    EXPECT_FALSE(drawn == missing) << "U+" << std::hex << static_cast<int>(c) << " draws as a missing glyph";
+    EXPECT_FALSE(drawn == blank) << "U+" << std::hex << static_cast<int>(c) << " draws nothing";
+  }
+  EXPECT_GT(japanese, 3);
+  SelectObject(dc, oldFont);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteObject(font);
+  DeleteDC(dc);
 }
 
 struct WrapCase {

@@ -182,7 +182,10 @@ class TWinComboBox final : public TWinControl, public TComboBox::View {
   }
   void Setup() override {
     SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), def_.rowHeight);  // the selection field
-    SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, def_.rowHeight);
+    // A combo box passes a list row's height on only when it draws its rows itself: the list is told.
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (GetComboBoxInfo(hwnd_, &info)) SendMessageW(info.hwndList, LB_SETITEMHEIGHT, 0, def_.rowHeight);
     SendMessageW(hwnd_, CB_SETMINVISIBLE, static_cast<WPARAM>(def_.visibleRows), 0);
   }
 
@@ -216,6 +219,10 @@ class TWinButton final : public TWinControl {
     return {L"BUTTON", kChild | WS_VISIBLE | BS_OWNERDRAW | BS_NOTIFY | (TakesFocus(def_.kind) ? WS_TABSTOP : 0u)};
   }
   bool Subclassed() const override { return !TakesFocus(def_.kind); }
+  // A picture has no caption to read out: the window's name for it, never painted.
+  const char* NativeText() const override {
+    return def_.kind == TControlKind::PictureButton ? def_.accessible : def_.caption;
+  }
 };
 
 // The key codes the handlers know; every other key passes as kKeyOther.
@@ -342,7 +349,7 @@ class TWinBar final : public TWinControl, public TBar::View {
 bool TWinControl::Create(HWND parent, int id) {
   const TSpec spec = Spec();
   const SIZE size = Size(parent);
-  hwnd_ = CreateWindowExW(spec.exStyle, spec.cls, Widen(def_.caption).c_str(), spec.style, def_.x, def_.y, size.cx,
+  hwnd_ = CreateWindowExW(spec.exStyle, spec.cls, Widen(NativeText()).c_str(), spec.style, def_.x, def_.y, size.cx,
                           spec.height != 0 ? spec.height : size.cy, parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   if (hwnd_ == nullptr) return false;

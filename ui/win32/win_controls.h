@@ -72,6 +72,8 @@ class TWinControl {
   };
   virtual TSpec Spec() const = 0;
   virtual SIZE Size(HWND /*parent*/) const { return {def_.w, def_.h}; }
+  // The native window's text: screen readers take it as the control's name.
+  virtual const char* NativeText() const { return def_.caption; }
   virtual void Setup() {}  // once the native window exists
   // Gets the native window's own messages (keys, focus, mouse) through Message.
   virtual bool Subclassed() const { return false; }

@@ -12,6 +12,9 @@ namespace {
 
 constexpr UINT kCloseUp = WM_APP + 10;  // wParam: the selector's control id
 constexpr UINT kDeferredClose = WM_APP + 11;
+// The ordinary sizable frame with its system menu, minimise and maximise boxes: every size other
+// than the fitted one is undone (WM_GETMINMAXINFO, WM_WINDOWPOSCHANGING).
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
 
 int ControlId(const TControlDef& def) {
   return kFirstControlId + static_cast<int>(&def - Layout().data());
@@ -43,7 +46,7 @@ TWinMainForm::TWinMainForm(TCommXEnvironment commEnvironment) {
   mainThread_.runTask = [this](const std::function<void()>& task) { Guarded(form_.get(), task); };
 
   const SIZE size = FittedWindowSize();
-  hwnd_ = CreateWindowExW(0, kMainWindowClass, Widen(kTitle).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+  hwnd_ = CreateWindowExW(0, kMainWindowClass, Widen(kTitle).c_str(), kWindowStyle | WS_CLIPCHILDREN,
                           CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, this);
   CreateControls();
   form_->Create();
@@ -62,7 +65,7 @@ SIZE TWinMainForm::FittedWindowSize() const {
     return {win.right - win.left - client.right + fitted.width, win.bottom - win.top - client.bottom + fitted.height};
   }
   RECT r{0, 0, fitted.width, fitted.height};
-  AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
+  AdjustWindowRectEx(&r, kWindowStyle, FALSE, 0);
   return {r.right - r.left, r.bottom - r.top};
 }
 
@@ -148,6 +151,11 @@ void TWinMainForm::FocusControl(TControl& control) {
 void TWinMainForm::CloseWindow() {
   if (hwnd_ == nullptr) return;
   closing_ = true;
+  // The port is released at the request, whatever the window's end takes.
+  form_->CommX1.Close();
+  // Gone with its destruction, not hidden first: Wine waits up to two seconds for a window manager
+  // to acknowledge a hidden managed window, and without one the exit would wait that long.
+  SetWindowLongPtrW(hwnd_, GWL_STYLE, GetWindowLongPtrW(hwnd_, GWL_STYLE) & ~WS_VISIBLE);
   DestroyWindow(hwnd_);
 }
 
@@ -163,6 +171,9 @@ std::string TWinMainForm::ProgramFileName() {
 }
 
 void TWinMainForm::ShowFailureBox(const std::string& caption, const std::string& text) {
+  // The box takes the focus, and gives it back to the window rather than to the control that had
+  // it: a selector whose list opens after the box would be left without the keys that close it.
+  const HWND focus = GetFocus();
   ++boxesOpen_;
   MessageBoxW(hwnd_, Widen(text).c_str(), Widen(caption).c_str(), MB_ICONERROR | MB_OK);
   --boxesOpen_;
@@ -170,7 +181,9 @@ void TWinMainForm::ShowFailureBox(const std::string& caption, const std::string&
   if (boxesOpen_ == 0 && closeAfterBox_) {
     closeAfterBox_ = false;
     PostCloseWindow();
+    return;
   }
+  if (focus != nullptr && IsWindow(focus) && GetFocus() != focus) SetFocus(focus);
 }
 
 bool TWinMainForm::Filter(MSG& msg) {

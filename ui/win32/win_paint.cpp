@@ -3,12 +3,6 @@
 #include "ui/win32/text_wrap.h"
 
 namespace kx71 {
-namespace {
-
-constexpr int kCommentMargin = 2;
-
-}  // namespace
-
 void PaintPanel(HDC dc, const RECT& client, HBRUSH fill) {
   RECT r = client;
   FillRect(dc, &r, fill);
@@ -34,7 +28,8 @@ void PaintComment(HDC dc, const RECT& client, const TCommentLook& look, const st
   const HGDIOBJ old = SelectObject(dc, look.font);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-  const auto lines = WrapLines(text, r.right - 2 * kCommentMargin, [dc](std::wstring_view s) {
+  // The lines begin at the frame's inner edge, as the layout places them.
+  const auto lines = WrapLines(text, r.right, [dc](std::wstring_view s) {
     SIZE size{};
     GetTextExtentPoint32W(dc, s.data(), static_cast<int>(s.size()), &size);
     return static_cast<int>(size.cx);
@@ -43,7 +38,7 @@ void PaintComment(HDC dc, const RECT& client, const TCommentLook& look, const st
   int y = 0;
   for (const std::wstring& line : lines) {
     if (y >= r.bottom) break;
-    TextOutW(dc, kCommentMargin, y, line.c_str(), static_cast<int>(line.size()));
+    TextOutW(dc, 0, y, line.c_str(), static_cast<int>(line.size()));
     y += look.lineHeight;
   }
   SelectObject(dc, old);
