@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench/bench_row.h"
+#include "virtual_display.h"
 
 namespace {
 
@@ -47,39 +48,6 @@ std::optional<std::string> ReadAll(int fd, int timeoutMs, bool untilNewline = fa
     if (untilNewline && text.find('\n') != std::string::npos) return text;
   }
 }
-
-class Xvfb {
- public:
-  bool Start() {
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    pid_ = fork();
-    if (pid_ == 0) {
-      close(fds[0]);
-      const std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x800x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    const auto number = ReadAll(fds[0], 20000, true);
-    close(fds[0]);
-    if (!number || number->empty()) return false;
-    display_ = ":" + number->substr(0, number->find('\n'));
-    return true;
-  }
-  ~Xvfb() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& Display() const { return display_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_;
-};
 
 struct Start {
   double firstFrameMs;
@@ -136,8 +104,8 @@ int main() {
   const std::string emptyProbe = dir / "kx71-bench-ui-probe-empty";
   const std::string mainProbe = dir / "kx71-bench-ui-probe-main";
 
-  Xvfb server;
-  if (!server.Start()) {
+  kx71::TVirtualDisplay server;
+  if (!server.Start("640x800x24")) {
     std::fprintf(stderr, "kx71-bench-ui: cannot start Xvfb (install the xvfb package)\n");
     return 1;
   }

@@ -270,7 +270,8 @@ std::unique_ptr<TSerialDevice> OpenSerialDevice(std::int32_t portNo) {
     const DWORD error = GetLastError();
     LastOpenFailure() = {*name, error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EBUSY
                                 : error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT
-                                                                                                   : 0};
+                                                                                                   : 0,
+                         {}};
     return nullptr;
   }
   auto device = std::make_unique<TWinSerialDevice>(handle);

@@ -28,24 +28,6 @@ namespace {
 
 constexpr const char* kTitle = "KX-71VantorManager";
 
-std::string ReadLine(int fd, std::chrono::milliseconds timeout) {
-  std::string text;
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (text.find('\n') == std::string::npos) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) break;
-    pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
-    char buffer[32];
-    const ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n <= 0) break;
-    text.append(buffer, static_cast<std::size_t>(n));
-  }
-  if (const auto nl = text.find('\n'); nl != std::string::npos) text.resize(nl);
-  return text;
-}
-
 void EndProcess(pid_t pid, int sig) {
   if (pid <= 0) return;
   kill(pid, sig);
@@ -102,25 +84,7 @@ std::string StagedForEveryone(const std::string& program) {
 }
 
 TProgramRun::TProgramRun(TRunAs as, const std::string& deviceMap, const std::string& program) {
-  // The X server tells the display it took through a pipe.
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) return;
-  const std::string fdText = std::to_string(fds[1]);
-  server_ = fork();
-  if (server_ == 0) {
-    fcntl(fds[1], F_SETFD, 0);
-    const int null = open("/dev/null", O_RDWR);
-    dup2(null, 1);
-    dup2(null, 2);
-    execlp("Xvfb", "Xvfb", "-displayfd", fdText.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
-           "-noreset", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  const std::string number = ReadLine(fds[0], std::chrono::seconds(20));
-  close(fds[0]);
-  if (server_ < 0 || number.empty()) return;
-  display_ = ":" + number;
+  if (!display_.Start("640x480x24")) return;
 
   char errTemplate[] = "/tmp/kx71-program-err-XXXXXX";
   const int err = mkstemp(errTemplate);
@@ -128,7 +92,7 @@ TProgramRun::TProgramRun(TRunAs as, const std::string& deviceMap, const std::str
   errPath_ = errTemplate;
 
   // Everything the child needs is made before fork: it runs only async-signal-safe calls.
-  std::vector<std::string> env = {"DISPLAY=" + display_, "QT_QPA_PLATFORM=xcb", "KX71_DEVICEMAP=" + deviceMap,
+  std::vector<std::string> env = {"DISPLAY=" + display_.Display(), "QT_QPA_PLATFORM=xcb", "KX71_DEVICEMAP=" + deviceMap,
                                   "PATH=/usr/bin:/bin",  "HOME=/tmp",           "LANG=C.UTF-8"};
   // Sanitizer settings (suppressions) reach the program as they reach the tests.
   for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS"}) {
@@ -170,13 +134,13 @@ TProgramRun::TProgramRun(TRunAs as, const std::string& deviceMap, const std::str
 
 TProgramRun::~TProgramRun() {
   if (!status_) EndProcess(program_, SIGKILL);
-  EndProcess(server_, SIGTERM);
+  display_.Stop();
   if (!errPath_.empty()) std::filesystem::remove(errPath_);
 }
 
 std::optional<std::string> TProgramRun::Xdo(const std::string& args) const {
-  if (display_.empty()) return std::nullopt;
-  const std::string command = "DISPLAY=" + display_ + " xdotool " + args + " 2>/dev/null";
+  if (display_.Display().empty()) return std::nullopt;
+  const std::string command = "DISPLAY=" + display_.Display() + " xdotool " + args + " 2>/dev/null";
   FILE* out = popen(command.c_str(), "r");
   if (!out) return std::nullopt;
   std::string text;
@@ -206,7 +170,7 @@ int TProgramRun::VisibleWindows() const {
 }
 
 bool TProgramRun::DestroyWindow() const {
-  xcb_connection_t* c = xcb_connect(display_.c_str(), nullptr);
+  xcb_connection_t* c = xcb_connect(display_.Display().c_str(), nullptr);
   if (xcb_connection_has_error(c)) {
     xcb_disconnect(c);
     return false;
@@ -219,10 +183,7 @@ bool TProgramRun::DestroyWindow() const {
   return done;
 }
 
-void TProgramRun::StopDisplay() {
-  EndProcess(server_, SIGTERM);
-  server_ = -1;
-}
+void TProgramRun::StopDisplay() { display_.Stop(); }
 
 std::optional<int> TProgramRun::WaitExit(std::chrono::milliseconds timeout) {
   if (status_) return status_;

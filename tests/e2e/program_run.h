@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "virtual_display.h"
+
 namespace kx71::e2e {
 
 enum class TRunAs { ThisUser, Unprivileged };
@@ -62,8 +64,9 @@ class TProgramRun {
   std::string Stderr() const;
 
  private:
-  std::string display_, window_, errPath_;
-  pid_t server_ = -1, program_ = -1;
+  TVirtualDisplay display_;
+  std::string window_, errPath_;
+  pid_t program_ = -1;
   std::optional<int> status_;
 };
 
