@@ -48,7 +48,7 @@ class TWinPanel final : public TWinPainted, public TPanel::View {
   }
 
  protected:
-  TSpec Spec() const override {
+  TCreateParams CreateParams() const override {
     return {kPanelClass, kChild | WS_CLIPCHILDREN | (def_.Has(kHidden) ? 0u : WS_VISIBLE), WS_EX_CONTROLPARENT};
   }
   void Paint(HDC dc, const RECT& client) override {
@@ -61,7 +61,7 @@ class TWinPicture final : public TWinPainted {
   using TWinPainted::TWinPainted;
 
  protected:
-  TSpec Spec() const override { return {kPictureClass, kChild | WS_VISIBLE}; }
+  TCreateParams CreateParams() const override { return {kPictureClass, kChild | WS_VISIBLE}; }
   void Paint(HDC dc, const RECT& client) override { PaintPicture(dc, client, host_.Resources().Artwork(def_.resource)); }
 };
 
@@ -80,7 +80,7 @@ class TWinComment final : public TWinPainted, public TLabel::View {
   }
 
  protected:
-  TSpec Spec() const override { return {kCommentClass, kChild | WS_VISIBLE, WS_EX_STATICEDGE}; }
+  TCreateParams CreateParams() const override { return {kCommentClass, kChild | WS_VISIBLE, WS_EX_STATICEDGE}; }
   void Paint(HDC dc, const RECT& client) override {
     TWinResources& res = host_.Resources();
     const TCommentLook look{res.Brush(ToColorRef(def_.colour, GetSysColor(COLOR_BTNHIGHLIGHT))), res.Font(def_.font),
@@ -108,7 +108,7 @@ class TWinLabel final : public TWinControl, public TLabel::View {
   }
 
  protected:
-  TSpec Spec() const override { return {L"STATIC", kChild | WS_VISIBLE | SS_LEFT | SS_NOPREFIX}; }
+  TCreateParams CreateParams() const override { return {L"STATIC", kChild | WS_VISIBLE | SS_LEFT | SS_NOPREFIX}; }
   SIZE Size(HWND parent) const override {
     if (def_.kind != TControlKind::Caption || (def_.w != kFitted && def_.h != kFitted)) return {def_.w, def_.h};
     const std::wstring text = Widen(def_.caption);
@@ -140,7 +140,7 @@ class TWinOption final : public TWinControl, public TOption::View {
 
  protected:
   // Not AUTO: the logic decides what is checked.
-  TSpec Spec() const override { return {L"BUTTON", kChild | WS_VISIBLE | BS_RADIOBUTTON | BS_NOTIFY}; }
+  TCreateParams CreateParams() const override { return {L"BUTTON", kChild | WS_VISIBLE | BS_RADIOBUTTON | BS_NOTIFY}; }
 };
 
 class TWinComboBox final : public TWinControl, public TComboBox::View {
@@ -175,7 +175,7 @@ class TWinComboBox final : public TWinControl, public TComboBox::View {
   void ClosedUp() override { Box().UserCloseUp(Selection()); }
 
  protected:
-  TSpec Spec() const override {
+  TCreateParams CreateParams() const override {
     // The height includes the dropped-down list.
     return {L"COMBOBOX", kChild | WS_VISIBLE | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0,
             def_.h + def_.visibleRows * def_.rowHeight + 2};
@@ -215,7 +215,7 @@ class TWinButton final : public TWinControl {
   }
 
  protected:
-  TSpec Spec() const override {
+  TCreateParams CreateParams() const override {
     return {L"BUTTON", kChild | WS_VISIBLE | BS_OWNERDRAW | BS_NOTIFY | (TakesFocus(def_.kind) ? WS_TABSTOP : 0u)};
   }
   bool Subclassed() const override { return !TakesFocus(def_.kind); }
@@ -281,7 +281,7 @@ class TWinEdit final : public TWinControl, public TEdit::View {
   }
 
  protected:
-  TSpec Spec() const override {
+  TCreateParams CreateParams() const override {
     DWORD style = kChild | WS_VISIBLE | ES_AUTOHSCROLL | ES_LEFT;
     if (!def_.Has(kNoTabStop)) style |= WS_TABSTOP;
     if (def_.font.capitals) style |= ES_UPPERCASE;  // shown so; the text as set stays in the logic
@@ -333,7 +333,7 @@ class TWinBar final : public TWinControl, public TBar::View {
   }
 
  protected:
-  TSpec Spec() const override { return {L"SCROLLBAR", kChild | WS_VISIBLE | SBS_HORZ | WS_TABSTOP}; }
+  TCreateParams CreateParams() const override { return {L"SCROLLBAR", kChild | WS_VISIBLE | SBS_HORZ | WS_TABSTOP}; }
   void Setup() override {
     SCROLLINFO si{sizeof si, SIF_RANGE | SIF_POS | SIF_PAGE, def_.min, def_.max, 0, def_.position, 0};  // no page
     SetScrollInfo(hwnd_, SB_CTL, &si, FALSE);
@@ -347,10 +347,10 @@ class TWinBar final : public TWinControl, public TBar::View {
 }  // namespace
 
 bool TWinControl::Create(HWND parent, int id) {
-  const TSpec spec = Spec();
+  const TCreateParams params = CreateParams();
   const SIZE size = Size(parent);
-  hwnd_ = CreateWindowExW(spec.exStyle, spec.cls, Widen(NativeText()).c_str(), spec.style, def_.x, def_.y, size.cx,
-                          spec.height != 0 ? spec.height : size.cy, parent,
+  hwnd_ = CreateWindowExW(params.exStyle, params.cls, Widen(NativeText()).c_str(), params.style, def_.x, def_.y, size.cx,
+                          params.height != 0 ? params.height : size.cy, parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   if (hwnd_ == nullptr) return false;
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(host_.Resources().Font(def_.font)), FALSE);

@@ -64,13 +64,13 @@ class TWinControl {
   virtual std::optional<LRESULT> Message(UINT msg, WPARAM wp, LPARAM lp);
 
  protected:
-  struct TSpec {
+  struct TCreateParams {
     const wchar_t* cls;
     DWORD style;
     DWORD exStyle = 0;
     int height = 0;  // 0: the row's
   };
-  virtual TSpec Spec() const = 0;
+  virtual TCreateParams CreateParams() const = 0;
   virtual SIZE Size(HWND /*parent*/) const { return {def_.w, def_.h}; }
   // The native window's text: screen readers take it as the control's name.
   virtual const char* NativeText() const { return def_.caption; }
