@@ -1,4 +1,6 @@
 // The program entry: no command-line arguments are read.
+#include <csignal>
+
 #include "ui/qt/application.h"
 #include "ui/qt/close_at_exit.h"
 #include "ui/qt/close_on_signals.h"
@@ -6,6 +8,9 @@
 #include "ui/qt/main_form.h"
 
 int main(int argc, char** argv) {
+  // Standard error may be a pipe whose reader has gone: a warning or a reason line written there
+  // must not end the program (with its port held); the write just fails.
+  std::signal(SIGPIPE, SIG_IGN);
   kx71::TApplication app(argc, argv);
   int result = 0;
   {

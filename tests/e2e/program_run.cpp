@@ -83,13 +83,21 @@ std::string StagedForEveryone(const std::string& program) {
   return (stage.dir / source.filename()).string();
 }
 
-TProgramRun::TProgramRun(TRunAs as, const std::string& deviceMap, const std::string& program) {
+TProgramRun::TProgramRun(TRunAs as, const std::string& deviceMap, const std::string& program,
+                         TErrorOutput errors) {
   if (!display_.Start("640x480x24")) return;
 
   char errTemplate[] = "/tmp/kx71-program-err-XXXXXX";
-  const int err = mkstemp(errTemplate);
+  int err = mkstemp(errTemplate);
   if (err < 0) return;
   errPath_ = errTemplate;
+  if (errors == TErrorOutput::ClosedPipe) {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return;
+    close(fds[0]);
+    close(err);
+    err = fds[1];
+  }
 
   // Everything the child needs is made before fork: it runs only async-signal-safe calls.
   std::vector<std::string> env = {"DISPLAY=" + display_.Display(), "QT_QPA_PLATFORM=xcb", "KX71_DEVICEMAP=" + deviceMap,

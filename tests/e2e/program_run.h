@@ -14,6 +14,9 @@
 namespace kx71::e2e {
 
 enum class TRunAs { ThisUser, Unprivileged };
+// Where the program's standard error goes: a file the test reads (Stderr()), or a pipe whose reader
+// has gone, as when the program was started as `kx71-vantor-manager 2>&1 | head -0`.
+enum class TErrorOutput { File, ClosedPipe };
 
 // The user an unprivileged run takes, and whether this process can take it.
 inline constexpr uid_t kUnprivilegedId = 65534;
@@ -36,7 +39,8 @@ class TProgramRun {
   // KX71_DEVICEMAP=`deviceMap`, and waits for its window; Ready() tells whether it showed. An
   // unprivileged run takes a copy staged where that user can reach it: the build may lie in a
   // folder only its owner may enter.
-  TProgramRun(TRunAs as, const std::string& deviceMap, const std::string& program = KX71_PROGRAM_PATH);
+  TProgramRun(TRunAs as, const std::string& deviceMap, const std::string& program = KX71_PROGRAM_PATH,
+              TErrorOutput errors = TErrorOutput::File);
   ~TProgramRun();  // ends the program and the X server if they still run
   TProgramRun(const TProgramRun&) = delete;
   TProgramRun& operator=(const TProgramRun&) = delete;

@@ -1,8 +1,11 @@
 // The ways out of the built program while something covers its window: the failure box (a port
 // name that is not a number in the device map) or the port list dropped down. Each must end the
 // program as the exit button does: the port released and exit status 0.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -13,6 +16,7 @@
 #include "program_run.h"
 #include "pty_line.h"
 #include "sim_process.h"
+#include "wait_until.h"
 
 namespace kx71::e2e {
 namespace {
@@ -79,6 +83,37 @@ INSTANTIATE_TEST_SUITE_P(Covers, WaysOutTest,
                                             ::testing::Values(TWayOut::Term, TWayOut::Hup, TWayOut::TwoTerms,
                                                               TWayOut::DestroyedWindow)),
                          CaseName);
+
+// The reason a port cannot be used goes to standard error; a started-from-a-pipe program whose
+// reader has gone must not end on writing it (the port it held would stay held).
+TEST(ProgramErrors, AReasonLineToAClosedStandardErrorDoesNotEndTheProgram) {
+#if defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "Qt and glib are not built for ThreadSanitizer";
+#endif
+  TPtyDeviceMap map;
+  TSimProcess unit(map.Dir().string(), kPort);
+  ASSERT_TRUE(unit.Ready());
+  // The entry before the unit's, locked by another program: choosing it fails with a reason.
+  TPtyLine locked((map.Dir() / ("COM" + std::to_string(kPort - 1))).string());
+  const int lock = open(locked.Link().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(lock, 0);
+  ASSERT_EQ(flock(lock, LOCK_EX | LOCK_NB), 0);
+
+  TProgramRun program(TRunAs::ThisUser, map.Dir().string(), KX71_PROGRAM_PATH, TErrorOutput::ClosedPipe);
+  ASSERT_TRUE(program.Ready());
+  ASSERT_TRUE(program.Xdo("windowfocus --sync " + program.Window()));
+  ASSERT_TRUE(program.Xdo("key --delay 300 F4 End Up Return"));
+  // Still there to take the next choice: the unit's port opens.
+  ASSERT_TRUE(program.ChooseLastPort());
+  EXPECT_TRUE(WaitUntil([&] { return ExclusiveFlag(unit.LinkPath()) == true; }))
+      << "status " << program.WaitExit(std::chrono::milliseconds(0)).value_or(-1);
+
+  ASSERT_EQ(kill(program.Pid(), SIGTERM), 0);
+  const auto status = program.WaitExit();
+  ASSERT_TRUE(status.has_value());
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "status " << *status;
+  close(lock);
+}
 
 }  // namespace
 }  // namespace kx71::e2e
