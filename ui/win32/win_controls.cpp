@@ -418,12 +418,17 @@ std::unique_ptr<TWinControl> MakeWinControl(TWinHost& host, const TControlDef& d
   return nullptr;
 }
 
-void RegisterControlClasses(HINSTANCE instance, WNDPROC proc) {
+WNDCLASSEXW WindowClass(HINSTANCE instance, WNDPROC proc) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = proc;
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  return wc;
+}
+
+void RegisterControlClasses(HINSTANCE instance, WNDPROC proc) {
+  WNDCLASSEXW wc = WindowClass(instance, proc);
   wc.hbrBackground = nullptr;  // each paints itself
   for (const wchar_t* name : {kPanelClass, kPictureClass, kCommentClass}) {
     wc.lpszClassName = name;

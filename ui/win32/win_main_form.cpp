@@ -21,11 +21,7 @@ int ControlId(const TControlDef& def) {
 }
 
 void RegisterWindowClass(HINSTANCE instance, WNDPROC proc) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  WNDCLASSEXW wc = WindowClass(instance, proc);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
   wc.lpszClassName = kMainWindowClass;
