@@ -12,6 +12,7 @@ namespace {
 
 constexpr UINT kCloseUp = WM_APP + 10;  // wParam: the selector's control id
 constexpr UINT kDeferredClose = WM_APP + 11;
+constexpr UINT kUndoFrame = WM_APP + 12;
 // The ordinary sizable frame with its system menu, minimise and maximise boxes: every size other
 // than the fitted one is undone (WM_GETMINMAXINFO, WM_WINDOWPOSCHANGING).
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
@@ -267,6 +268,12 @@ std::optional<LRESULT> TWinMainForm::OnChildMessage(UINT msg, WPARAM wp, LPARAM 
   return std::nullopt;
 }
 
+void TWinMainForm::UndoFrame() {
+  if (undoPosted_ || hwnd_ == nullptr) return;
+  undoPosted_ = true;
+  PostMessageW(hwnd_, kUndoFrame, 0, 0);
+}
+
 void TWinMainForm::Fit(HWND hwnd) {
   // A size that got past WM_GETMINMAXINFO and WM_WINDOWPOSCHANGING (a frame that differs from the
   // one assumed, a panel shown) is put right from the client area.
@@ -294,13 +301,23 @@ LRESULT TWinMainForm::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
       auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
       if (!(pos->flags & SWP_NOSIZE) && !IsIconic(hwnd)) {
         const SIZE size = FittedWindowSize();
+        if (pos->cx != size.cx || pos->cy != size.cy) UndoFrame();
         pos->cx = size.cx;
         pos->cy = size.cy;
       }
       return 0;
     }
     case WM_SIZE:
+      if (wp == SIZE_MAXIMIZED) UndoFrame();
       if (wp != SIZE_MINIMIZED) Fit(hwnd);
+      return 0;
+    case kUndoFrame:
+      undoPosted_ = false;
+      // A window manager that maximised the frame, made it full screen or resized it keeps that
+      // frame whatever size the window takes: the window leaves the state and states its size anew.
+      if (IsZoomed(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+      SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
       return 0;
     case kCloseUp:
       if (TWinControl* c = FromId(static_cast<int>(wp))) c->ClosedUp();
