@@ -10,6 +10,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -297,6 +298,44 @@ TEST_F(WinWindow, TheOpenListsRowsAreTheTablesHeightApart) {
   EXPECT_EQ(second.top - first.top, Form().CommBox.Def().rowHeight);
   // On the 800 x 600 test screen the list opens above the box.
   EXPECT_TRUE(list.bottom <= client.bottom) << list.bottom << " below the window's " << client.bottom;
+}
+
+// The closed selector's text as the box paints it: centred on the box's face (as on the other front
+// end) and clear of its edge and of the focus rectangle around the field.
+TEST_F(WinWindow, TheSelectorsTextIsCentredOnItsFace) {
+  const HWND box = Native("CommBox");
+  SetFocus(Native("Handy0"));  // dark text on the window's colour
+  Pump();
+  RECT r{};
+  GetClientRect(box, &r);
+  ASSERT_EQ(r.bottom, Form().CommBox.Def().h);
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, r.right, -r.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = SelectObject(dc, bitmap);
+  ASSERT_TRUE(PrintWindow(box, dc, PW_CLIENTONLY));
+  GdiFlush();
+  const auto* pixel = static_cast<const std::uint32_t*>(bits);
+  int top = r.bottom, bottom = -1;
+  // Inside the 2-pixel edge, left of the button.
+  for (int y = 2; y < r.bottom - 2; ++y) {
+    for (int x = 3; x < r.right / 2; ++x) {
+      const std::uint32_t p = pixel[y * r.right + x];
+      if (((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 3 * 96) {
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+    }
+  }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ASSERT_GE(bottom, top) << "no text";
+  const int above = top, below = r.bottom - 1 - bottom;
+  EXPECT_LE(std::abs(above - below), 1) << "ink in rows " << top << " to " << bottom;
+  EXPECT_GE(below, 4) << "on the edge (2 rows) or under the focus rectangle";
 }
 
 TEST_F(WinWindow, ScreenReadersNameEachPictureButtonAsTheTableDoes) {

@@ -251,6 +251,13 @@ std::optional<LRESULT> TWinMainForm::OnChildMessage(UINT msg, WPARAM wp, LPARAM 
     case WM_HSCROLL:
       if (TWinControl* c = FromHwnd(reinterpret_cast<HWND>(lp))) c->Scroll(LOWORD(wp));
       return 0;
+    case WM_MEASUREITEM: {
+      auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+      // Asked while the control is being made, before its window is known: found by its id.
+      if (TWinControl* c = FromId(static_cast<int>(item.CtlID)); c != nullptr && c->Def().rowHeight > 0)
+        item.itemHeight = static_cast<UINT>(c->Def().rowHeight);
+      return TRUE;
+    }
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
       if (TWinControl* c = FromHwnd(item.hwndItem)) c->DrawItem(item);

@@ -81,4 +81,21 @@ void DrawFlatButton(const DRAWITEMSTRUCT& item, const TFlatButtonLook& look, con
   SelectObject(dc, old);
 }
 
+void DrawSelectorItem(const DRAWITEMSTRUCT& item, HFONT font, const RECT& line, const std::wstring& text) {
+  HDC dc = item.hDC;
+  const RECT& r = item.rcItem;
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  const HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SetBkMode(dc, TRANSPARENT);
+  const int ink = (item.itemState & ODS_DISABLED) != 0 ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT;
+  SetTextColor(dc, GetSysColor(ink));
+  const int y = line.top + (line.bottom - line.top - tm.tmHeight) / 2;
+  ExtTextOutW(dc, r.left + 2, y, ETO_CLIPPED, &r, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+  SelectObject(dc, old);
+  if ((item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0) DrawFocusRect(dc, &r);
+}
+
 }  // namespace kx71

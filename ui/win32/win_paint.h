@@ -36,4 +36,8 @@ struct TFlatButtonLook {
 // A flat button: the face, an edge only while pressed, the caption in its own font and colour.
 void DrawFlatButton(const DRAWITEMSTRUCT& item, const TFlatButtonLook& look, const std::wstring& caption);
 
+// A selector's entry, in the box's face or a row of its open list: the font's line centred on
+// `line` (the face's whole height, or the row), highlighted while selected.
+void DrawSelectorItem(const DRAWITEMSTRUCT& item, HFONT font, const RECT& line, const std::wstring& text);
+
 }  // namespace kx71
