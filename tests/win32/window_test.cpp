@@ -392,6 +392,46 @@ TEST_F(WinWindow, TheCommentsTextBeginsAtTheFramesInnerEdge) {
   DeleteDC(dc);
 }
 
+// The picture's bounds map onto the control's: a source column lands where its place scales to, at
+// the left as at the right (the decorative picture's sizes, shrunk).
+TEST(WinPicture, AStretchedPictureKeepsEachColumnInItsPlace) {
+  constexpr int kW = 796, kH = 478, kToW = 321, kToH = 345;
+  std::vector<std::uint32_t> source(kW * kH, 0);
+  const int lines[] = {20, 41, 400, 760, 790};  // each three columns wide, from here
+  for (const int x : lines)
+    for (int y = 0; y < kH; ++y)
+      for (int dx = 0; dx < 3; ++dx) source[static_cast<std::size_t>(y * kW + x + dx)] = 0xFFFFFF;
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, kW, -kH, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  HDC screen = GetDC(nullptr);
+  const HBITMAP picture = CreateDIBitmap(screen, &info.bmiHeader, CBM_INIT, source.data(), &info, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  ASSERT_NE(picture, nullptr);
+  const HBITMAP stretched = StretchPicture(picture, {kToW, kToH});
+  ASSERT_NE(stretched, nullptr);
+  std::vector<std::uint32_t> shown(kToW * kToH);
+  info.bmiHeader.biWidth = kToW;
+  info.bmiHeader.biHeight = -kToH;
+  HDC dc = GetDC(nullptr);
+  ASSERT_EQ(GetDIBits(dc, stretched, 0, kToH, shown.data(), &info, DIB_RGB_COLORS), kToH);
+  ReleaseDC(nullptr, dc);
+  for (const int x : lines) {
+    // The line's centre in pixel units (a pixel's centre is at its index + 0.5), scaled.
+    const double want = (x + 1.5) * kToW / kW - 0.5;
+    double sum = 0, weight = 0;
+    for (int tx = static_cast<int>(want) - 3; tx <= static_cast<int>(want) + 3; ++tx) {
+      if (tx < 0 || tx >= kToW) continue;
+      const double v = shown[static_cast<std::size_t>(kToH / 2 * kToW + tx)] & 0xFF;
+      sum += v * tx;
+      weight += v;
+    }
+    ASSERT_GT(weight, 0) << "column " << x << " lost";
+    EXPECT_NEAR(sum / weight, want, 0.25) << "column " << x;
+  }
+  DeleteObject(stretched);
+  DeleteObject(picture);
+}
+
 TEST(WinMainThread, PostedTasksRunInOrderOnlyWhenMessagesAreHandled) {
   TWinMainThread mainThread;
   std::vector<int> ran;

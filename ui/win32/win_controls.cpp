@@ -62,7 +62,9 @@ class TWinPicture final : public TWinPainted {
 
  protected:
   TCreateParams CreateParams() const override { return {kPictureClass, kChild | WS_VISIBLE}; }
-  void Paint(HDC dc, const RECT& client) override { PaintPicture(dc, client, host_.Resources().Artwork(def_.resource)); }
+  void Paint(HDC dc, const RECT& client) override {
+    PaintPicture(dc, client, host_.Resources().Artwork(def_.resource, {client.right, client.bottom}));
+  }
 };
 
 // The comment box lays its lines out itself, the layout's line height apart whatever the face, so
