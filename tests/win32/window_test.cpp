@@ -1,9 +1,10 @@
 // What only the Windows controls can get wrong: a click reported for the option that is already
 // checked, scroll bars that do not move or limit themselves, the selection read after the close-up,
-// Tab and the arrows by the logic's chain, a step button that would take the focus, a resize, the
-// end of the window, the open list's rows, the comment box's lines with the face that is present,
-// the message font's Japanese, the picture buttons' names for screen readers, and the Windows main
-// thread that carries posted tasks.
+// Tab and the arrows by the logic's chain, a step button that would take the focus, a resize or a
+// maximise, the end of the window, the open list's rows, the comment box's lines with the face that
+// is present, the message font's Japanese, the picture buttons' names for screen readers, the
+// selector's text on its face, the stretched picture's columns, and the Windows main thread that
+// carries posted tasks.
 // The window's logic itself is tested natively (tests/form). Runs under Wine on a display.
 #include <gtest/gtest.h>
 #include <oleacc.h>

@@ -179,9 +179,12 @@ class TWinComboBox final : public TWinControl, public TComboBox::View {
   // clear of its edge and of the focus rectangle.
   void DrawItem(const DRAWITEMSTRUCT& item) override {
     std::wstring text;
-    if (item.itemID != static_cast<UINT>(-1)) {
-      text.resize(static_cast<std::size_t>(SendMessageW(hwnd_, CB_GETLBTEXTLEN, item.itemID, 0)) + 1);
-      text.resize(static_cast<std::size_t>(SendMessageW(hwnd_, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()))));
+    const bool entry = item.itemID != static_cast<UINT>(-1);
+    const LRESULT length = entry ? SendMessageW(hwnd_, CB_GETLBTEXTLEN, item.itemID, 0) : -1;
+    if (length >= 0) {
+      text.resize(static_cast<std::size_t>(length) + 1);
+      const LRESULT n = SendMessageW(hwnd_, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
+      text.resize(static_cast<std::size_t>(std::max<LRESULT>(n, 0)));
     }
     RECT line = item.rcItem;
     if ((item.itemState & ODS_COMBOBOXEDIT) != 0) line = {line.left, 0, line.right, def_.h};

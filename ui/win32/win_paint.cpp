@@ -69,7 +69,7 @@ HBITMAP StretchPicture(HBITMAP picture, SIZE size) {
         const std::int64_t wy = Overlap(sy, y, sh, th);
         for (int sx = x0; sx <= x1; ++sx) {
           const std::int64_t w = wy * Overlap(sx, x, sw, tw);
-          const std::uint32_t p = from[static_cast<std::size_t>(sy) * static_cast<std::size_t>(sw) + static_cast<std::size_t>(sx)];
+          const std::uint32_t p = from[static_cast<std::size_t>(sy * sw + sx)];
           for (int c = 0; c < 3; ++c) sum[c] += w * ((p >> (8 * c)) & 0xFF);
           weight += w;
         }
@@ -77,7 +77,7 @@ HBITMAP StretchPicture(HBITMAP picture, SIZE size) {
       std::uint32_t out = 0;
       for (int c = 0; c < 3; ++c)
         out |= static_cast<std::uint32_t>(weight > 0 ? (sum[c] + weight / 2) / weight : 0) << (8 * c);
-      to[static_cast<std::size_t>(y) * static_cast<std::size_t>(tw) + static_cast<std::size_t>(x)] = out;
+      to[static_cast<std::size_t>(y * tw + x)] = out;
     }
   }
   GdiFlush();
@@ -152,7 +152,9 @@ void DrawSelectorItem(const DRAWITEMSTRUCT& item, HFONT font, const RECT& line, 
   TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
   SetBkMode(dc, TRANSPARENT);
-  const int ink = (item.itemState & ODS_DISABLED) != 0 ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT;
+  const int ink = (item.itemState & ODS_DISABLED) != 0 ? COLOR_GRAYTEXT
+                  : selected                              ? COLOR_HIGHLIGHTTEXT
+                                                          : COLOR_WINDOWTEXT;
   SetTextColor(dc, GetSysColor(ink));
   const int y = line.top + (line.bottom - line.top - tm.tmHeight) / 2;
   ExtTextOutW(dc, r.left + 2, y, ETO_CLIPPED, &r, text.c_str(), static_cast<UINT>(text.size()), nullptr);
