@@ -190,10 +190,6 @@ int main(int argc, char** argv) {
       std::printf("%ld %ld %ld %ld %d\n", static_cast<long>(r.left), static_cast<long>(r.top),
                   static_cast<long>(r.right - r.left), static_cast<long>(r.bottom - r.top),
                   IsWindowVisible(hwnd) ? 1 : 0);
-    } else if (cmd == "client-at") {
-      POINT p{0, 0};
-      ClientToScreen(MainWindow(), &p);
-      std::printf("%ld %ld\n", static_cast<long>(p.x), static_cast<long>(p.y));
     } else if (cmd == "client") {
       RECT r{};
       GetClientRect(MainWindow(), &r);
