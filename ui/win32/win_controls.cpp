@@ -62,7 +62,9 @@ class TWinPicture final : public TWinPainted {
 
  protected:
   TCreateParams CreateParams() const override { return {kPictureClass, kChild | WS_VISIBLE}; }
-  void Paint(HDC dc, const RECT& client) override { PaintPicture(dc, client, host_.Resources().Artwork(def_.resource)); }
+  void Paint(HDC dc, const RECT& client) override {
+    PaintPicture(dc, client, host_.Resources().Artwork(def_.resource, {client.right, client.bottom}));
+  }
 };
 
 // The comment box lays its lines out itself, the layout's line height apart whatever the face, so
@@ -173,19 +175,32 @@ class TWinComboBox final : public TWinControl, public TComboBox::View {
     }
   }
   void ClosedUp() override { Box().UserCloseUp(Selection()); }
+  // Drawn here so that the face's text sits where the layout puts it: centred on the closed box,
+  // clear of its edge and of the focus rectangle.
+  void DrawItem(const DRAWITEMSTRUCT& item) override {
+    std::wstring text;
+    const bool entry = item.itemID != static_cast<UINT>(-1);
+    const LRESULT length = entry ? SendMessageW(hwnd_, CB_GETLBTEXTLEN, item.itemID, 0) : -1;
+    if (length >= 0) {
+      text.resize(static_cast<std::size_t>(length) + 1);
+      const LRESULT n = SendMessageW(hwnd_, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
+      text.resize(static_cast<std::size_t>(std::max<LRESULT>(n, 0)));
+    }
+    RECT line = item.rcItem;
+    if ((item.itemState & ODS_COMBOBOXEDIT) != 0) line = {line.left, 0, line.right, def_.h};
+    DrawSelectorItem(item, host_.Resources().Font(def_.font), line, text);
+  }
 
  protected:
   TCreateParams CreateParams() const override {
     // The height includes the dropped-down list.
-    return {L"COMBOBOX", kChild | WS_VISIBLE | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0,
+    // Owner-drawn rows of the table's height (WM_MEASUREITEM); the texts stay the box's.
+    return {L"COMBOBOX",
+            kChild | WS_VISIBLE | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0,
             def_.h + def_.visibleRows * def_.rowHeight + 2};
   }
   void Setup() override {
-    SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), def_.rowHeight);  // the selection field
-    // A combo box passes a list row's height on only when it draws its rows itself: the list is told.
-    COMBOBOXINFO info{};
-    info.cbSize = sizeof info;
-    if (GetComboBoxInfo(hwnd_, &info)) SendMessageW(info.hwndList, LB_SETITEMHEIGHT, 0, def_.rowHeight);
+    SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), def_.rowHeight);  // the face, as the rows
     SendMessageW(hwnd_, CB_SETMINVISIBLE, static_cast<WPARAM>(def_.visibleRows), 0);
   }
 

@@ -78,6 +78,7 @@ class TWinMainForm final : public TFormHost, private TWinHost {
   TWinControl* FromId(int id) const;
   SIZE FittedWindowSize() const;
   void Fit(HWND hwnd);  // the client area to the logic's size
+  void UndoFrame();     // after the change under way: the frame back to the fitted size
 
   TWinMainThread mainThread_;
   TWinResources resources_;
@@ -88,6 +89,7 @@ class TWinMainForm final : public TFormHost, private TWinHost {
   bool closing_ = false;
   int boxesOpen_ = 0;          // failure boxes up (each runs a message loop of its own)
   bool closeAfterBox_ = false;  // a close that came while one was up
+  bool undoPosted_ = false;
   std::unique_ptr<TMainForm> form_;  // last: its port closes before the native controls go
 };
 
