@@ -6,6 +6,7 @@
 // Resources compiled into the static ui library must be registered by name from the program.
 static void RegisterUiResources() {
   Q_INIT_RESOURCE(kx71_ui);
+  Q_INIT_RESOURCE(kx71_shown);
 }
 
 namespace kx71 {
