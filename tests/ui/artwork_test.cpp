@@ -42,7 +42,7 @@ double Detail(const QImage& image) {
 TEST(Artwork, PictureAtScaleOneIsTheDrawnArtSmoothlyStretchedAsBefore) {
   const QImage original(QStringLiteral(KX71_RES_DIR "/decor.bmp"));
   ASSERT_EQ(original.size(), QSize(796, 478));
-  const QImage shown = DecorativePicture(kShown, 1).toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage shown = DecorativePicture(kShown, 1).convertToFormat(QImage::Format_RGB32);
   const QImage smooth = original.scaled(kShown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   const QImage nearest = original.scaled(kShown, Qt::IgnoreAspectRatio, Qt::FastTransformation);
   // The picture's hard edges tell the two stretches apart, so a nearest-pixel stretch fails here,
@@ -56,16 +56,16 @@ class ArtworkAtRatio : public testing::TestWithParam<double> {};
 
 TEST_P(ArtworkAtRatio, PicturesComeAtTheScreensDevicePixels) {
   const double ratio = GetParam();
-  const QPixmap picture = DecorativePicture(kShown, ratio);
+  const QImage picture = DecorativePicture(kShown, ratio);
   EXPECT_EQ(picture.devicePixelRatio(), ratio);
   EXPECT_EQ(picture.size(), QSize(static_cast<int>(std::ceil(kShown.width() * ratio)),
                                   static_cast<int>(std::ceil(kShown.height() * ratio))));
   EXPECT_FALSE(picture.hasAlphaChannel());
   if (ratio == 2) {
     // Drawn at twice the size, not the 1x picture stretched: the fine detail stays.
-    const QImage stretched = DecorativePicture(kShown, 1).toImage().scaled(picture.size(), Qt::IgnoreAspectRatio,
+    const QImage stretched = DecorativePicture(kShown, 1).scaled(picture.size(), Qt::IgnoreAspectRatio,
                                                                            Qt::SmoothTransformation);
-    EXPECT_GT(Detail(picture.toImage()), 1.15 * Detail(stretched));
+    EXPECT_GT(Detail(picture), 1.15 * Detail(stretched));
   }
   for (const auto& [name, size] : {std::pair{"write.png", QSize(24, 16)}, std::pair{"read.png", QSize(24, 16)},
                                    std::pair{"exit.png", QSize(24, 14)}}) {

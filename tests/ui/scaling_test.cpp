@@ -50,7 +50,7 @@ TEST_P(WindowAtScale, KeepsItsFittedSizeAndShowsArtAtDevicePixels) {
   EXPECT_EQ(form.size(), QSize(310, 416));
 
   // The picture and the button pictures as painted: one device pixel to one.
-  const QPixmap& picture = form.Image1->Shown();
+  const QImage& picture = form.Image1->Shown();
   EXPECT_EQ(picture.devicePixelRatio(), ratio);
   EXPECT_EQ(picture.size(), Device(form.Image1->size(), ratio));
   for (QPushButton* button : {form.PROGRAM_BTN, form.READ_BTN, form.EXIT_BTN}) {

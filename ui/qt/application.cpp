@@ -13,6 +13,7 @@ namespace kx71 {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   RegisterUiResources();
+  Wait();  // Qt itself must not load the configuration a second time meanwhile
   InstallFonts();
 }
 

@@ -8,6 +8,7 @@
 #include <QStyleOption>
 #include <QImage>
 #include <QImageReader>
+#include <QResource>
 #include <QString>
 #include <cmath>
 #include <utility>
@@ -68,18 +69,22 @@ class TPictureIconEngine : public QIconEngine {
 
 }  // namespace
 
-QPixmap DecorativePicture(QSize shown, qreal ratio) {
-  QImage picture = Read(ratio == 1 ? QStringLiteral(":/kx71/shown/decor.ppm") : QStringLiteral(":/kx71/shown/decor@2x.ppm"),
-                        "ppm");
-  if (picture.isNull()) return {};
+QImage DecorativePicture(QSize shown, qreal ratio) {
+  const QSize made = ratio == 1 ? shown : shown * 2;
+  const QResource resource(ratio == 1 ? QStringLiteral(":/kx71/shown/decor.rgb32")
+                                      : QStringLiteral(":/kx71/shown/decor@2x.rgb32"));
+  if (!resource.isValid() || resource.compressionAlgorithm() != QResource::NoCompression ||
+      resource.size() != qint64{made.width()} * made.height() * 4) {
+    return {};
+  }
+  QImage picture(resource.data(), made.width(), made.height(), QImage::Format_RGB32);
   const QSize device(static_cast<int>(std::ceil(shown.width() * ratio)),
                      static_cast<int>(std::ceil(shown.height() * ratio)));
   if (picture.size() != device) {
     picture = picture.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
   }
-  QPixmap pixmap = QPixmap::fromImage(std::move(picture));
-  pixmap.setDevicePixelRatio(ratio);
-  return pixmap;
+  picture.setDevicePixelRatio(ratio);
+  return picture;
 }
 
 TButtonPicture ButtonPicture(const char* name) {

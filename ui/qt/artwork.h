@@ -3,16 +3,17 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QSize>
 
 namespace kx71 {
 
 // The decorative picture made at the size it is shown (in the resources at 1x and 2x, built from
-// ui/res), for a screen of device pixel ratio `ratio`: taken as it is at 1 and 2, else the 2x one
-// smoothly stretched to the device pixels of `shown` (logical pixels). Null if the resource is
-// missing.
-QPixmap DecorativePicture(QSize shown, qreal ratio);
+// ui/res), for a screen of device pixel ratio `ratio`: at 1 and 2 the resource's pixels themselves,
+// neither copied nor decoded; else the 2x one smoothly stretched to the device pixels of `shown`
+// (logical pixels). Null if the resource is missing or not of that size.
+QImage DecorativePicture(QSize shown, qreal ratio);
 
 // A button picture from ui/res (`name` and name@2x) with its bottom-left pixel colour transparent,
 // and its size in logical pixels.

@@ -6,7 +6,7 @@
 
 namespace kx71 {
 
-const QPixmap& TQtPicture::Shown() {
+const QImage& TQtPicture::Shown() {
   const qreal ratio = devicePixelRatioF();
   if (shown_.isNull() || shown_.devicePixelRatio() != ratio) shown_ = DecorativePicture(size(), ratio);
   return shown_;
@@ -14,7 +14,7 @@ const QPixmap& TQtPicture::Shown() {
 
 void TQtPicture::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.drawPixmap(0, 0, Shown());
+  painter.drawImage(0, 0, Shown());
 }
 
 }  // namespace kx71

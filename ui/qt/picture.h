@@ -2,7 +2,7 @@
 // pixel to one, chosen for the screen the window is on when it paints.
 #pragma once
 
-#include <QPixmap>
+#include <QImage>
 #include <QWidget>
 
 namespace kx71 {
@@ -14,13 +14,13 @@ class TQtPicture : public QWidget {
 
   // What the widget paints at its device pixel ratio now: made the first time it is asked for
   // there, and again only after the ratio changes (another screen, another scale).
-  const QPixmap& Shown();
+  const QImage& Shown();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  QPixmap shown_;
+  QImage shown_;
 };
 
 }  // namespace kx71
