@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
                         .convertToFormat(QImage::Format_RGB32);
   QFile file(QString::fromLocal8Bit(argv[3]));
   const auto bytes = static_cast<qint64>(out.sizeInBytes());
-  if (out.bytesPerLine() != shown.width() * 4 || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+  if (out.bytesPerLine() != qsizetype{shown.width()} * 4 || !file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
       file.write(reinterpret_cast<const char*>(out.constBits()), bytes) != bytes || !file.flush()) {
     std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[3]);
     return 1;
