@@ -177,7 +177,7 @@ TEST(Layout, WindowFontsAndControlLooks) {
       }
     }
   }
-  // The decorative picture fills its bounds, in true colour (tests/ui/scaling_test.cpp: how).
+  // The decorative picture fills its bounds, in true colour (artwork_test.cpp: with what).
   EXPECT_EQ(form.Image1->Shown().deviceIndependentSize(), QSizeF(321, 345));
   EXPECT_FALSE(form.Image1->Shown().hasAlphaChannel());
   EXPECT_TRUE(form.YOUID_INC->isFlat());
