@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QScrollBar>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -34,6 +36,38 @@ TEST(StartUp, FirstShowCentresTheWindowAndFocusesTheSelector) {
   // A hidden panel's controls take no focus, even from code.
   form.YOUID_EDIT->setFocus();
   EXPECT_NE(QApplication::focusWidget(), form.YOUID_EDIT);
+}
+
+// Nothing shows a hidden panel at start, so its widgets are made when it first shows (or one is
+// asked for), showing what the logic holds by then.
+TEST(StartUp, HiddenPanelsGetTheirWidgetsWhenFirstShown) {
+  TQtMainForm form;
+  EXPECT_NE(form.findChild<QWidget*>(QStringLiteral("Panel14")), nullptr);
+  for (const char* name : {"Panel11", "THR_EDIT", "Panel2", "YOUID_EDIT"}) {
+    EXPECT_EQ(form.findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+  }
+  // FormCreate set THR_BAR to 1 before THR_EDIT had a widget.
+  form.Logic().Panel11.SetVisible(true);
+  auto* edit = form.findChild<QLineEdit*>(QStringLiteral("THR_EDIT"));
+  auto* bar = form.findChild<QScrollBar*>(QStringLiteral("THR_BAR"));
+  ASSERT_TRUE(edit && bar);
+  EXPECT_EQ(edit->text(), QStringLiteral("1"));
+  EXPECT_EQ(bar->value(), 1);
+  EXPECT_TRUE(edit->isVisibleTo(&form) && edit->isEnabled());
+  EXPECT_EQ(form.size(), QSize(310, 464));
+  // Stacked as if made in table order: under the visible panels, above none of them.
+  const QObjectList order = form.children();
+  QWidget* panel11 = form.Widget(form.Logic().Panel11);
+  EXPECT_LT(order.indexOf(panel11), order.indexOf(form.Widget(form.Logic().Panel14)));
+  // Asked for: made, hidden and disabled like its panel.
+  QWidget* id = form.Widget(*form.Logic().Find("YOUID_EDIT"));
+  ASSERT_NE(id, nullptr);
+  EXPECT_EQ(id->objectName(), QStringLiteral("YOUID_EDIT"));
+  EXPECT_FALSE(id->isVisibleTo(&form) || id->parentWidget()->isEnabled());
+  const QObjectList now = form.children();
+  EXPECT_GE(now.indexOf(id->parentWidget()), 0);
+  EXPECT_GT(now.indexOf(id->parentWidget()), now.indexOf(panel11));  // Panel2 follows Panel11 in the table
+  EXPECT_LT(now.indexOf(id->parentWidget()), now.indexOf(form.Widget(form.Logic().Panel14)));
 }
 
 // The device can be taken exclusively, as another program would.

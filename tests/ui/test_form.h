@@ -12,6 +12,7 @@
 #include <QScrollBar>
 
 #include "ui/qt/main_form.h"
+#include "ui/qt/picture.h"
 
 namespace kx71::test {
 
@@ -23,10 +24,20 @@ W* Child(const QObject& parent, const char* name) {
   return w;
 }
 
+// The window with the widgets of every control made, hidden panels' included, so that they can be
+// found by name.
 class TTestForm : public TQtMainForm {
  public:
   using TQtMainForm::TQtMainForm;
 
+ private:
+  bool MakeAll() {
+    for (const auto& c : Logic().Controls()) Widget(*c);
+    return true;
+  }
+  const bool allMade_ = MakeAll();
+
+ public:
   QRadioButton* LevelOption(HandicapLevel level) const { return Child<QRadioButton>(*this, Info(level).name); }
 
 #define KX71_CHILD(type, name) type* const name = Child<type>(*this, #name)
@@ -44,7 +55,7 @@ class TTestForm : public TQtMainForm {
   KX71_CHILD(QFrame, Panel12);
   KX71_CHILD(QFrame, Panel13);
   KX71_CHILD(QFrame, Panel15);
-  KX71_CHILD(QLabel, Image1);
+  KX71_CHILD(TQtPicture, Image1);
   KX71_CHILD(QLabel, Label15);
   KX71_CHILD(QLabel, Label25);
   KX71_CHILD(QLabel, Label26);

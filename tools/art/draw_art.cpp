@@ -5,7 +5,8 @@
 //
 // The decorative picture is drawn in the coordinates of the area it is stretched into on screen
 // (321 x 345), so its shapes keep their proportions there; it is stored at 796 x 478 as an
-// uncompressed 24-bit bitmap, which both front ends load as it is.
+// uncompressed 24-bit bitmap, and drawn again at twice the shown size for screens that scale by 2
+// (decor@2x.png). The button pictures come at twice their size too (name@2x.png).
 #include <QColor>
 #include <QDir>
 #include <QFile>
@@ -223,11 +224,11 @@ void SpeedStreaks(QPainter& p) {
   }
 }
 
-QImage DecorativePicture() {
-  QImage image(kPictureWidth, kPictureHeight, QImage::Format_RGB32);
+QImage DecorativePicture(int width = kPictureWidth, int height = kPictureHeight) {
+  QImage image(width, height, QImage::Format_RGB32);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
-  p.scale(kPictureWidth / kShownWidth, kPictureHeight / kShownHeight);
+  p.scale(width / kShownWidth, height / kShownHeight);
   Sky(p);
   Ground(p);
   Track(p);
@@ -239,9 +240,10 @@ QImage DecorativePicture() {
   return image.convertToFormat(QImage::Format_RGB888);  // true colour, no alpha
 }
 
-// Button pictures: pixel art on magenta, which the window makes transparent.
-QImage Glyph(int w, int h) {
-  QImage image(w, h, QImage::Format_RGB888);
+// Button pictures: pixel art on magenta, which the window makes transparent, drawn in the
+// coordinates of their 1x size into an image `scale` times as large.
+QImage Glyph(int w, int h, int scale) {
+  QImage image(w * scale, h * scale, QImage::Format_RGB888);
   image.fill(kMagenta);
   return image;
 }
@@ -251,9 +253,10 @@ void RightArrow(QPainter& p, int x0, int x1, int y, const QColor& colour) {
   for (int i = 0; i < 5; ++i) p.fillRect(QRect(x1 - 4 + i, y - 4 + i, 1, 9 - 2 * i), colour);
 }
 
-QImage WriteGlyph() {
-  QImage image = Glyph(24, 16);
+QImage WriteGlyph(int scale) {
+  QImage image = Glyph(24, 16, scale);
   QPainter p(&image);
+  p.scale(scale, scale);
   const QColor frame(48, 48, 56), screen(90, 190, 255), stand(120, 120, 130);
   p.fillRect(QRect(1, 1, 12, 10), frame);
   p.fillRect(QRect(2, 2, 10, 8), screen);
@@ -264,9 +267,10 @@ QImage WriteGlyph() {
   return image;
 }
 
-QImage ReadGlyph() {
-  QImage image = Glyph(24, 16);
+QImage ReadGlyph(int scale) {
+  QImage image = Glyph(24, 16, scale);
   QPainter p(&image);
+  p.scale(scale, scale);
   const QColor body(24, 24, 28), pin(190, 190, 200);
   for (int x = 3; x <= 9; x += 2) {
     p.fillRect(QRect(x, 1, 1, 2), pin);
@@ -278,9 +282,10 @@ QImage ReadGlyph() {
   return image;
 }
 
-QImage ExitGlyph() {
-  QImage image = Glyph(24, 14);
+QImage ExitGlyph(int scale) {
+  QImage image = Glyph(24, 14, scale);
   QPainter p(&image);  // no antialiasing: an edge blended with magenta would stay pink
+  p.scale(scale, scale);
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(220, 0, 0));
   p.drawEllipse(QRect(5, 0, 14, 14));
@@ -403,10 +408,13 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
   const QDir dir(QString::fromLocal8Bit(argv[1]));
-  const bool ok = Save(DecorativePicture(), dir, "decor.bmp", "BMP") &&
-                  Save(WriteGlyph(), dir, "write.png") && Save(ReadGlyph(), dir, "read.png") &&
-                  Save(ExitGlyph(), dir, "exit.png") && Save(Icon(256), dir, "icon.png") &&
-                  SaveText(IconSvg(), dir, "icon.svg");
+  const bool ok =
+      Save(DecorativePicture(), dir, "decor.bmp", "BMP") &&
+      Save(DecorativePicture(static_cast<int>(2 * kShownWidth), static_cast<int>(2 * kShownHeight)), dir, "decor@2x.png") &&
+      Save(WriteGlyph(1), dir, "write.png") && Save(WriteGlyph(2), dir, "write@2x.png") &&
+      Save(ReadGlyph(1), dir, "read.png") && Save(ReadGlyph(2), dir, "read@2x.png") &&
+      Save(ExitGlyph(1), dir, "exit.png") && Save(ExitGlyph(2), dir, "exit@2x.png") &&
+      Save(Icon(256), dir, "icon.png") && SaveText(IconSvg(), dir, "icon.svg");
   bool sizesOk = true;
   for (int size : {16, 32, 48, 64, 128}) {  // the hicolor sizes below 256 that desktops look up
     sizesOk = Save(Icon(size), dir, qPrintable(QStringLiteral("icon-%1.png").arg(size))) && sizesOk;

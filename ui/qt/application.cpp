@@ -6,12 +6,14 @@
 // Resources compiled into the static ui library must be registered by name from the program.
 static void RegisterUiResources() {
   Q_INIT_RESOURCE(kx71_ui);
+  Q_INIT_RESOURCE(kx71_shown);
 }
 
 namespace kx71 {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   RegisterUiResources();
+  Wait();  // Qt itself must not load the configuration a second time meanwhile
   InstallFonts();
 }
 

@@ -4,9 +4,12 @@
 
 #include <QApplication>
 
+#include "ui/qt/fonts.h"
+
 namespace kx71 {
 
-class TApplication : public QApplication {
+// The font configuration loads (first base) while QApplication connects to the display.
+class TApplication : private TFontConfigLoader, public QApplication {
  public:
   TApplication(int& argc, char** argv);
 

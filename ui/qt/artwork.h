@@ -1,17 +1,26 @@
-// The decorative picture behind the level options: a 796 x 478 true-colour bitmap stretched into
-// the area it covers. It is kept uncompressed in the resources, so loading it inflates nothing.
+// The window's artwork as the screen shows it: each picture comes at 1x and at 2x, so it stays
+// sharp on a screen that scales by 2 and is never stretched on one that does not.
 #pragma once
 
+#include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QSize>
 
 namespace kx71 {
 
-inline constexpr const char* kDecorResource = ":/kx71/decor.bmp";
-inline const QSize kDecorSize{796, 478};  // the picture as drawn
+// The decorative picture made at the size it is shown (in the resources at 1x and 2x, built from
+// ui/res), for a screen of device pixel ratio `ratio`: at 1 and 2 the resource's pixels themselves,
+// neither copied nor decoded; else the 2x one smoothly stretched to the device pixels of `shown`
+// (logical pixels). Null if the resource is missing or not of that size.
+QImage DecorativePicture(QSize shown, qreal ratio);
 
-// The picture smoothly stretched to `shown` (the layout's picture row); a null pixmap if the
-// resource is missing.
-QPixmap DecorativePicture(QSize shown);
+// A button picture from ui/res (`name` and name@2x) with its bottom-left pixel colour transparent,
+// and its size in logical pixels.
+struct TButtonPicture {
+  QIcon icon;
+  QSize size;
+};
+TButtonPicture ButtonPicture(const char* name);
 
 }  // namespace kx71

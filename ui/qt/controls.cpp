@@ -1,18 +1,16 @@
 #include "ui/qt/controls.h"
 
 #include <QApplication>
-#include <QBitmap>
 #include <QIcon>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QPalette>
-#include <QPixmap>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
 #include "ui/qt/artwork.h"
 #include "ui/qt/comm_box.h"
 #include "ui/qt/fonts.h"
+#include "ui/qt/picture.h"
 
 namespace kx71 {
 namespace {
@@ -62,14 +60,9 @@ int KeyCode(int qtKey) {
 
 QPushButton* MakePictureButton(const TControlDef& def, QWidget* parent) {
   auto* button = new QPushButton(parent);
-  QImageReader reader(QStringLiteral(":/kx71/") + QString::fromLatin1(def.resource),
-                      "png");  // named, so that no image plugin is probed
-  const QImage image = reader.read();
-  QPixmap picture = QPixmap::fromImage(image);
-  const QRgb transparent = image.pixel(0, image.height() - 1);
-  picture.setMask(QBitmap::fromImage(image.createMaskFromColor(transparent, Qt::MaskInColor)));
-  button->setIcon(QIcon(picture));
-  button->setIconSize(picture.size());
+  const TButtonPicture picture = ButtonPicture(def.resource);
+  button->setIcon(picture.icon);
+  button->setIconSize(picture.size);
   button->setAccessibleName(QString::fromUtf8(def.accessible));
   button->setAccessibleDescription(QString::fromUtf8(def.description));
   return button;
@@ -225,13 +218,9 @@ QWidget* MakeWidget(const TControlDef& def, QWidget* parent, TControl* control) 
     case TControlKind::FilledLabel:
       w = new TQtLabel(parent);
       break;
-    case TControlKind::Picture: {
-      auto* picture = new QLabel(parent);
-      picture->setScaledContents(true);
-      picture->setPixmap(DecorativePicture(QSize(def.w, def.h)));  // already stretched to the label's size
-      w = picture;
+    case TControlKind::Picture:
+      w = new TQtPicture(parent);
       break;
-    }
     case TControlKind::Option:
       w = new TQtOption(parent, static_cast<TOption*>(control));
       static_cast<TQtOption*>(w)->setText(caption);

@@ -4,6 +4,8 @@
 #include <QFontDatabase>
 #include <QStringList>
 
+#include <fontconfig/fontconfig.h>
+
 namespace kx71 {
 
 namespace {
@@ -30,6 +32,16 @@ QString PresentFamily(const char* named) {
 QString uiFamily, systemFamily;
 
 }  // namespace
+
+TFontConfigLoader::TFontConfigLoader() : thread_([] { FcInit(); }) {}
+
+TFontConfigLoader::~TFontConfigLoader() {
+  Wait();
+}
+
+void TFontConfigLoader::Wait() {
+  if (thread_.joinable()) thread_.join();
+}
 
 void InstallFonts() {
   // fontconfig maps neither name to a Japanese face; without this, Latin text would take DejaVu

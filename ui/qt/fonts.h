@@ -3,10 +3,27 @@
 #pragma once
 
 #include <QFont>
+#include <thread>
 
 #include "ui/form/layout.h"
 
 namespace kx71 {
+
+// Loads the machine's font configuration (fontconfig reads and parses every configuration file
+// once per process, the largest part of a start) on a thread of its own from construction, while
+// the application connects to the display. Wait() returns once it is loaded; TApplication waits
+// before the first font is asked for.
+class TFontConfigLoader {
+ public:
+  TFontConfigLoader();
+  ~TFontConfigLoader();
+  TFontConfigLoader(const TFontConfigLoader&) = delete;
+  TFontConfigLoader& operator=(const TFontConfigLoader&) = delete;
+  void Wait();
+
+ private:
+  std::thread thread_;
+};
 
 // Chooses the faces present on the machine, adds the substitutions for the named ones and makes
 // UiFont(kUiFontPixels) the application font (popups and message boxes use it too).

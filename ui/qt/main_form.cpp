@@ -29,7 +29,6 @@ TQtMainForm::TQtMainForm(TCommXEnvironment commEnvironment, QWidget* parent)
   setPalette(palette);
 
   CreateWidgets();
-  for (const TPanel* panel : logic_->Panels) Widget(*panel)->installEventFilter(this);
   FitToPanels();
   new TFixedSizeKeeper(this);  // the fitted size holds with or without a window manager
 
@@ -50,22 +49,71 @@ TQtMainForm::~TQtMainForm() {
   // The widgets go while the controls they show still stand, and no focus change on the way out
   // reaches the logic; then the logic, whose CommX1 closes an open port.
   disconnect(focusWatch_);
-  for (const TPanel* panel : logic_->Panels) delete Widget(*panel);
+  for (const TPanel* panel : logic_->Panels) delete widgets_.value(panel);
   widgets_.clear();
   controls_.clear();
   logic_.reset();
 }
 
+namespace {
+
+// The panel a control lies on (itself for a panel).
+const TControl& PanelOf(const TControl& control) {
+  const TControl* c = &control;
+  while (c->Parent() != nullptr) c = c->Parent();
+  return *c;
+}
+
+}  // namespace
+
 void TQtMainForm::CreateWidgets() {
+  // Nothing shows a hidden panel at start: its widgets (and their fonts) wait until something does.
   for (const auto& c : logic_->Controls()) {
-    const TControlDef& def = c->Def();
-    const TControl* parentControl = logic_->Find(def.parent);
-    QWidget* parent = parentControl ? Widget(*parentControl) : this;
-    QWidget* w = MakeWidget(def, parent, c.get());
-    widgets_.insert(c.get(), w);
-    controls_.insert(w, c.get());
-    BindView(*c, w);
+    if (auto* panel = dynamic_cast<TPanel*>(c.get()); panel && !panel->Visible()) {
+      latePanels_.push_back(std::make_unique<TLatePanel>(*this, *panel));
+      panel->Bind(latePanels_.back().get());
+    } else if (widgets_.contains(&PanelOf(*c)) || c->Parent() == nullptr) {
+      MakeBound(*c);
+    }
   }
+}
+
+QWidget* TQtMainForm::MakeBound(TControl& control, bool bind) {
+  const TControl* parentControl = control.Parent();
+  QWidget* parent = parentControl ? widgets_.value(parentControl) : this;
+  QWidget* w = MakeWidget(control.Def(), parent, &control);
+  widgets_.insert(&control, w);
+  controls_.insert(w, &control);
+  if (control.Kind() == TControlKind::Panel) w->installEventFilter(this);
+  if (bind) BindView(control, w);
+  return w;
+}
+
+void TQtMainForm::MakePanel(TPanel& panel) {
+  if (widgets_.contains(&panel)) return;
+  // Bound last: a panel that shows then shows its controls with it.
+  QWidget* made = MakeBound(panel, false);
+  for (const auto& c : logic_->Controls()) {
+    if (c->Parent() == &panel) MakeBound(*c);
+  }
+  // Later panels in the table lie above it.
+  bool after = false;
+  for (const auto& c : logic_->Controls()) {
+    if (c.get() == &panel) after = true;
+    QWidget* w = widgets_.value(c.get());
+    if (after && w && w != made && c->Kind() == TControlKind::Panel) {
+      made->stackUnder(w);
+      break;
+    }
+  }
+  BindView(panel, made);
+}
+
+QWidget* TQtMainForm::Widget(const TControl& control) {
+  if (!widgets_.contains(&control)) {
+    if (auto* panel = dynamic_cast<TPanel*>(logic_->Find(PanelOf(control).Name()))) MakePanel(*panel);
+  }
+  return widgets_.value(&control);
 }
 
 bool TQtMainForm::focusNextPrevChild(bool next) {

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 #include "ui/form/main_form.h"
 #include "ui/qt/comm_box.h"
@@ -28,8 +29,9 @@ class TQtMainForm : public QWidget, public TFormHost {
   const TMainForm& Logic() const { return *logic_; }
   TQtMainThread& MainThread() override { return mainThread_; }
 
-  // The widget of a layout control.
-  QWidget* Widget(const TControl& control) const { return widgets_.value(&control); }
+  // The widget of a layout control. The controls of a hidden panel get their widgets only when
+  // the panel is first shown, or here when one of them is asked for.
+  QWidget* Widget(const TControl& control);
 
   // TFormHost
   void FocusControl(TControl& control) override;
@@ -47,7 +49,26 @@ class TQtMainForm : public QWidget, public TFormHost {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void CreateWidgets();  // every control of the layout table, bound to its state in the logic
+  // Stands for a hidden panel until it is first shown.
+  class TLatePanel : public TPanel::View {
+   public:
+    TLatePanel(TQtMainForm& form, TPanel& panel) : form_(form), panel_(panel) {}
+    void ShowVisible(bool visible) override {
+      if (visible) form_.MakePanel(panel_);
+    }
+
+   private:
+    TQtMainForm& form_;
+    TPanel& panel_;
+  };
+
+  // The widgets of the layout table's controls, bound to their state in the logic; the hidden
+  // panels' are left for MakePanel.
+  void CreateWidgets();
+  // `panel`'s widget and those of its controls, in table order, showing the state the logic holds
+  // now; the panel lies under the panels that follow it in the table, as if made in order.
+  void MakePanel(TPanel& panel);
+  QWidget* MakeBound(TControl& control, bool bind = true);
   void FitToPanels();  // the client area becomes the logic's size, and stays so
 
   // Declared before the logic: the component's events are delivered through it until it is gone.
@@ -55,6 +76,7 @@ class TQtMainForm : public QWidget, public TFormHost {
   std::unique_ptr<TMainForm> logic_;
   QHash<const TControl*, QWidget*> widgets_;
   QHash<const QWidget*, TControl*> controls_;
+  std::vector<std::unique_ptr<TLatePanel>> latePanels_;
   QMetaObject::Connection focusWatch_;
   bool shown_ = false;
 };
