@@ -2,8 +2,8 @@
 // checked, scroll bars that do not move or limit themselves, the selection read after the close-up,
 // Tab and the arrows by the logic's chain, a step button that would take the focus, a resize, the
 // end of the window, the open list's rows, the comment box's lines with the face that is present,
-// the message font's Japanese, the picture buttons' names for screen readers, and the Windows main
-// thread that carries posted tasks.
+// the message font's Japanese, the picture buttons' names for screen readers, a change of DPI, and
+// the Windows main thread that carries posted tasks.
 // The window's logic itself is tested natively (tests/form). Runs under Wine on a display.
 #include <gtest/gtest.h>
 #include <oleacc.h>
@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -20,12 +21,17 @@
 #include "protocol/settings_block.h"
 #include "text/int_text.h"
 #include "ui/win32/text_wrap.h"
+#include "ui/form/scale.h"
 #include "ui/win32/win_fonts.h"
 #include "ui/win32/win_main_form.h"
 #include "ui/win32/win_main_thread.h"
 #include "ui/win32/win_paint.h"
 
 namespace kx71 {
+
+// Failures show the bounds, not their bytes.
+void PrintTo(const TBounds& b, std::ostream* os) { *os << b.x << ", " << b.y << ", " << b.w << " x " << b.h; }
+
 namespace {
 
 class WinWindow : public ::testing::Test {
@@ -213,6 +219,64 @@ TEST_F(WinWindow, TheClientAreaStaysAtTheLogicsSize) {
   Form().Panel5.SetVisible(false);
   Pump();
   EXPECT_EQ(client(), (TSize{310, 416}));
+}
+
+// A move to a monitor of another DPI: Windows sends the new DPI and a suggested place and size.
+TEST_F(WinWindow, AChangeOfDpiLaysEveryControlOutAtTheNewScaleAndKeepsTheFittedSize) {
+  const HWND window = form_->Handle();
+  const auto client = [window] {
+    RECT r{};
+    GetClientRect(window, &r);
+    return TSize{r.right, r.bottom};
+  };
+  const auto place = [this](const char* name) {
+    const HWND hwnd = Native(name);
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+    return TBounds{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  };
+  const auto fontPixels = [this](const char* name) {
+    LOGFONTW lf{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Native(name), WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    return -lf.lfHeight;
+  };
+  ASSERT_EQ(client(), (TSize{310, 416}));
+  struct Step {
+    int dpi;
+    TSize client;
+    TBounds level, selector, write;  // Handy0, CommBox (closed), PROGRAM_BTN
+    int font;
+  };
+  for (const Step& step : {Step{144, {465, 624}, {144, 96, 194, 27}, {144, 5, 314, 27}, {3, 3, 60, 36}, 18},
+                           Step{192, {620, 832}, {192, 128, 258, 36}, {192, 6, 418, 36}, {4, 4, 80, 48}, 24},
+                           Step{96, {310, 416}, {96, 64, 129, 18}, {96, 3, 209, 18}, {2, 2, 40, 24}, 12}}) {
+    RECT suggested{40, 30, 40 + 700, 30 + 500};  // not the fitted size
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(step.dpi, step.dpi), reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+    EXPECT_EQ(client(), step.client) << step.dpi;
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    EXPECT_EQ(outer.left, 40) << step.dpi;
+    EXPECT_EQ(outer.top, 30) << step.dpi;
+    EXPECT_EQ(place("Handy0"), step.level) << step.dpi;
+    EXPECT_EQ(place("CommBox"), step.selector) << step.dpi;
+    EXPECT_EQ(place("PROGRAM_BTN"), step.write) << step.dpi;
+    EXPECT_EQ(fontPixels("Handy0"), step.font) << step.dpi;
+    EXPECT_EQ(SendMessageW(Native("CommBox"), CB_GETITEMHEIGHT, 0, 0), step.font) << step.dpi << ": the list's rows";
+    // The size rule holds at the new scale.
+    SetWindowPos(window, nullptr, 0, 0, 300, 300, SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    EXPECT_EQ(client(), step.client) << step.dpi;
+  }
+  // A panel first shown at another DPI is made at it, and the window grows by its scaled height.
+  RECT suggested{0, 0, 500, 700};
+  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  Form().Panel5.SetVisible(true);
+  Pump();
+  EXPECT_EQ(client(), (TSize{465, 662}));
+  EXPECT_EQ(place("OT_ON"), (TBounds{186, 6, 56, 18}));
+  EXPECT_EQ(fontPixels("OT_ON"), 18);
 }
 
 TEST_F(WinWindow, EveryLevelsMessageShowsWholeInTheCommentBox) {
