@@ -279,25 +279,31 @@ TEST_F(WinWindow, AChangeOfDpiLaysEveryControlOutAtTheNewScaleAndKeepsTheFittedS
   EXPECT_EQ(fontPixels("OT_ON"), 18);
 }
 
-TEST_F(WinWindow, EveryLevelsMessageShowsWholeInTheCommentBox) {
+TEST_F(WinWindow, EveryLevelsMessageShowsWholeInTheCommentBoxAtEachScale) {
   const HWND comment = Native("K_Comment");
-  RECT box{};
-  GetClientRect(comment, &box);
-  HDC dc = GetDC(comment);
-  const HFONT font = MakeUiFont(kUiFontPixels);
-  const HGDIOBJ old = SelectObject(dc, font);
-  for (int i = 0; i < kLevelCount; ++i) {
-    const LevelInfo& level = Info(static_cast<HandicapLevel>(i));
-    const auto lines = WrapLines(Widen(level.message), box.right, [dc](std::wstring_view s) {
-      SIZE size{};
-      GetTextExtentPoint32W(dc, s.data(), static_cast<int>(s.size()), &size);
-      return static_cast<int>(size.cx);
-    });
-    EXPECT_LE(static_cast<int>(lines.size()) * 12, box.bottom) << level.caption << ": " << lines.size() << " lines";
+  for (const int dpi : {96, 144, 192}) {
+    RECT suggested{0, 0, 400, 400};
+    SendMessageW(form_->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    const TScale scale(dpi);
+    RECT box{};
+    GetClientRect(comment, &box);
+    HDC dc = GetDC(comment);
+    const HFONT font = MakeUiFont(scale.FontPixels({}));
+    const HGDIOBJ old = SelectObject(dc, font);
+    for (int i = 0; i < kLevelCount; ++i) {
+      const LevelInfo& level = Info(static_cast<HandicapLevel>(i));
+      const auto lines = WrapLines(Widen(level.message), box.right, [dc](std::wstring_view s) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, s.data(), static_cast<int>(s.size()), &size);
+        return static_cast<int>(size.cx);
+      });
+      EXPECT_LE(static_cast<int>(lines.size()) * scale.RowHeight(Form().K_Comment.Def()), box.bottom)
+          << level.caption << " at " << dpi << " DPI: " << lines.size() << " lines";
+    }
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(comment, dc);
   }
-  SelectObject(dc, old);
-  DeleteObject(font);
-  ReleaseDC(comment, dc);
 }
 
 // What the main window saw of its end: whether it was hidden first, and the port then.
