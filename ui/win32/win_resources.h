@@ -27,7 +27,7 @@ class TWinResources {
   TWinResources& operator=(const TWinResources&) = delete;
 
   // The look's font at `scale` (each size made once: fonts of an earlier scale stay until the end).
-  HFONT Font(const TFontSpec& look, const TScale& scale = TScale());
+  HFONT Font(const TFontSpec& look, const TScale& scale);
   HBRUSH Brush(COLORREF colour);
   // The bitmap resource of an artwork file (nullptr when the program lacks it).
   HBITMAP Artwork(const char* file);
