@@ -94,3 +94,56 @@ fresh_wineserver() {
   wineserver -p
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
+
+# --- screenshots of a window (ImageMagick, xdotool and x11-utils on $DISPLAY) ---------------------
+# window_rect WINDOW: "WIDTH HEIGHT X Y" of the window on the screen with the frame a window manager
+# put around it (its _NET_FRAME_EXTENTS; none without a manager, where Wine draws its own frame
+# inside its window).
+window_rect() {
+  local x y w h l=0 r=0 t=0 b=0 extents
+  read -r x y w h < <(xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4}
+    /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}')
+  extents=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.* = //p' | tr -d ,)
+  [ -z "$extents" ] || read -r l r t b <<< "$extents"
+  echo "$((w + l + r)) $((h + t + b)) $((x - l)) $((y - t))"
+}
+# grab_window WINDOW FILE: the window (with its frame) as a PNG without time stamps or other
+# metadata, so that the same pixels give the same file.
+grab_window() {
+  local w h x y
+  read -r w h x y < <(window_rect "$1")
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage -strip -define png:exclude-chunks=date,time "$2"
+}
+# shoot_window WINDOW FILE [BEFORE]: grab_window once the window has stopped changing (the same
+# pixels three times 0.2 s apart) and, given the file BEFORE, differs from it: what an action
+# started has been drawn. Fails after 20 s.
+shoot_window() {
+  local id=$1 file=$2 before=${3:-} limit=$(($(date +%s) + 20)) same=0 last="" now
+  local grab=$file.grab.png
+  while [ "$same" -lt 2 ]; do
+    [ "$(date +%s)" -lt "$limit" ] || { rm -f "$grab"; echo "the window did not settle: $file" >&2; return 1; }
+    sleep 0.2
+    grab_window "$id" "$grab" || continue
+    now=$(convert "$grab" rgb:- | md5sum)
+    if [ -n "$before" ] && [ "$now" = "$(convert "$before" rgb:- | md5sum)" ]; then
+      same=0
+    elif [ "$now" = "$last" ]; then
+      same=$((same + 1))
+    else
+      same=0
+    fi
+    last=$now
+  done
+  mv "$grab" "$file"
+}
+# side_by_side OUT LEFT RIGHT: the two images beside each other, 16 px apart, top-aligned, on white.
+side_by_side() {
+  convert "$2" \( -size 16x1 xc:white \) "$3" -background white -gravity North +append +repage -strip \
+    -define png:exclude-chunks=date,time "$1"
+}
+# small_png IN OUT: IN in 256 colours (no dithering: the same pixels give the same file), optimised
+# with optipng: a third of the size, for documents; comparisons of pixels take IN.
+small_png() {
+  convert "$1" +dither -colors 256 -strip -define png:exclude-chunks=date,time "$2"
+  optipng -quiet -o2 -strip all "$2"
+}

@@ -1,15 +1,17 @@
 // What only the Windows controls can get wrong: a click reported for the option that is already
 // checked, scroll bars that do not move or limit themselves, the selection read after the close-up,
-// Tab and the arrows by the logic's chain, a step button that would take the focus, a resize, the
-// end of the window, the open list's rows, the comment box's lines with the face that is present,
-// the message font's Japanese, the picture buttons' names for screen readers, a change of DPI, and
-// the Windows main thread that carries posted tasks.
+// Tab and the arrows by the logic's chain, a step button that would take the focus, a resize or a
+// maximise, the end of the window, the open list's rows, the comment box's lines with the face that
+// is present, the message font's Japanese, the picture buttons' names for screen readers, the
+// selector's text on its face, the stretched picture's columns, a change of DPI, and the Windows
+// main thread that carries posted tasks.
 // The window's logic itself is tested natively (tests/form). Runs under Wine on a display.
 #include <gtest/gtest.h>
 #include <oleacc.h>
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <ostream>
@@ -211,6 +213,8 @@ TEST_F(WinWindow, TheClientAreaStaysAtTheLogicsSize) {
   ShowWindow(window, SW_MAXIMIZE);
   Pump();
   EXPECT_EQ(client(), (TSize{310, 416}));
+  // A window manager keeps a maximised frame at its own size: the window leaves the state.
+  EXPECT_FALSE(IsZoomed(window));
   // A panel shown grows the window, and it shrinks back when the panel goes.
   Form().Panel5.SetVisible(true);
   Pump();
@@ -367,6 +371,44 @@ TEST_F(WinWindow, TheOpenListsRowsAreTheTablesHeightApart) {
   EXPECT_TRUE(list.bottom <= client.bottom) << list.bottom << " below the window's " << client.bottom;
 }
 
+// The closed selector's text as the box paints it: centred on the box's face (as on the other front
+// end) and clear of its edge and of the focus rectangle around the field.
+TEST_F(WinWindow, TheSelectorsTextIsCentredOnItsFace) {
+  const HWND box = Native("CommBox");
+  SetFocus(Native("Handy0"));  // dark text on the window's colour
+  Pump();
+  RECT r{};
+  GetClientRect(box, &r);
+  ASSERT_EQ(r.bottom, Form().CommBox.Def().h);
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, r.right, -r.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = SelectObject(dc, bitmap);
+  ASSERT_TRUE(PrintWindow(box, dc, PW_CLIENTONLY));
+  GdiFlush();
+  const auto* pixel = static_cast<const std::uint32_t*>(bits);
+  int top = r.bottom, bottom = -1;
+  // Inside the 2-pixel edge, left of the button.
+  for (int y = 2; y < r.bottom - 2; ++y) {
+    for (int x = 3; x < r.right / 2; ++x) {
+      const std::uint32_t p = pixel[y * r.right + x];
+      if (((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 3 * 96) {
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+    }
+  }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ASSERT_GE(bottom, top) << "no text";
+  const int above = top, below = r.bottom - 1 - bottom;
+  EXPECT_LE(std::abs(above - below), 1) << "ink in rows " << top << " to " << bottom;
+  EXPECT_GE(below, 4) << "on the edge (2 rows) or under the focus rectangle";
+}
+
 TEST_F(WinWindow, ScreenReadersNameEachPictureButtonAsTheTableDoes) {
   ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
   int buttons = 0;
@@ -419,6 +461,46 @@ TEST_F(WinWindow, TheCommentsTextBeginsAtTheFramesInnerEdge) {
   DeleteObject(bitmap);
   DeleteObject(font);
   DeleteDC(dc);
+}
+
+// The picture's bounds map onto the control's: a source column lands where its place scales to, at
+// the left as at the right (the decorative picture's sizes, shrunk).
+TEST(WinPicture, AStretchedPictureKeepsEachColumnInItsPlace) {
+  constexpr int kW = 796, kH = 478, kToW = 321, kToH = 345;
+  std::vector<std::uint32_t> source(kW * kH, 0);
+  const int lines[] = {20, 41, 400, 760, 790};  // each three columns wide, from here
+  for (const int x : lines)
+    for (int y = 0; y < kH; ++y)
+      for (int dx = 0; dx < 3; ++dx) source[static_cast<std::size_t>(y * kW + x + dx)] = 0xFFFFFF;
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, kW, -kH, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  HDC screen = GetDC(nullptr);
+  const HBITMAP picture = CreateDIBitmap(screen, &info.bmiHeader, CBM_INIT, source.data(), &info, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  ASSERT_NE(picture, nullptr);
+  const HBITMAP stretched = StretchPicture(picture, {kToW, kToH});
+  ASSERT_NE(stretched, nullptr);
+  std::vector<std::uint32_t> shown(kToW * kToH);
+  info.bmiHeader.biWidth = kToW;
+  info.bmiHeader.biHeight = -kToH;
+  HDC dc = GetDC(nullptr);
+  ASSERT_EQ(GetDIBits(dc, stretched, 0, kToH, shown.data(), &info, DIB_RGB_COLORS), kToH);
+  ReleaseDC(nullptr, dc);
+  for (const int x : lines) {
+    // The line's centre in pixel units (a pixel's centre is at its index + 0.5), scaled.
+    const double want = (x + 1.5) * kToW / kW - 0.5;
+    double sum = 0, weight = 0;
+    for (int tx = static_cast<int>(want) - 3; tx <= static_cast<int>(want) + 3; ++tx) {
+      if (tx < 0 || tx >= kToW) continue;
+      const double v = shown[static_cast<std::size_t>(kToH / 2 * kToW + tx)] & 0xFF;
+      sum += v * tx;
+      weight += v;
+    }
+    ASSERT_GT(weight, 0) << "column " << x << " lost";
+    EXPECT_NEAR(sum / weight, want, 0.25) << "column " << x;
+  }
+  DeleteObject(stretched);
+  DeleteObject(picture);
 }
 
 TEST(WinMainThread, PostedTasksRunInOrderOnlyWhenMessagesAreHandled) {

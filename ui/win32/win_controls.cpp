@@ -62,7 +62,9 @@ class TWinPicture final : public TWinPainted {
 
  protected:
   TCreateParams CreateParams() const override { return {kPictureClass, kChild | WS_VISIBLE}; }
-  void Paint(HDC dc, const RECT& client) override { PaintPicture(dc, client, host_.Resources().Artwork(def_.resource)); }
+  void Paint(HDC dc, const RECT& client) override {
+    PaintPicture(dc, client, host_.Resources().Artwork(def_.resource, {client.right, client.bottom}));
+  }
 };
 
 // The comment box lays its lines out itself, the layout's line height apart whatever the face, so
@@ -174,12 +176,29 @@ class TWinComboBox final : public TWinControl, public TComboBox::View {
     }
   }
   void ClosedUp() override { Box().UserCloseUp(Selection()); }
+  // Drawn here so that the face's text sits where the layout puts it: centred on the closed box,
+  // clear of its edge and of the focus rectangle.
+  void DrawItem(const DRAWITEMSTRUCT& item) override {
+    std::wstring text;
+    const bool entry = item.itemID != static_cast<UINT>(-1);
+    const LRESULT length = entry ? SendMessageW(hwnd_, CB_GETLBTEXTLEN, item.itemID, 0) : -1;
+    if (length >= 0) {
+      text.resize(static_cast<std::size_t>(length) + 1);
+      const LRESULT n = SendMessageW(hwnd_, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
+      text.resize(static_cast<std::size_t>(std::max<LRESULT>(n, 0)));
+    }
+    RECT line = item.rcItem;
+    if ((item.itemState & ODS_COMBOBOXEDIT) != 0) line = {line.left, 0, line.right, host_.Scale().Bounds(def_).h};
+    DrawSelectorItem(item, Font(), line, text);
+  }
 
  protected:
   TCreateParams CreateParams() const override {
     // The height includes the dropped-down list.
+    // Owner-drawn rows of the table's height (WM_MEASUREITEM); the texts stay the box's.
     const TScale& scale = host_.Scale();
-    return {L"COMBOBOX", kChild | WS_VISIBLE | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0,
+    return {L"COMBOBOX",
+            kChild | WS_VISIBLE | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0,
             scale.Bounds(def_).h + def_.visibleRows * scale.RowHeight(def_) + scale.Pixels(2)};
   }
   void Setup() override {
@@ -188,17 +207,14 @@ class TWinComboBox final : public TWinControl, public TComboBox::View {
   }
   void Scaled() override {
     const int rowHeight = host_.Scale().RowHeight(def_);
-    // The closed box is as high as its row says: the selection field takes what the box's edges,
-    // which keep their width at every DPI, leave of it (a row's height at 96 DPI).
+    // The face is as high as the closed box's row says: what the box's edges, which keep their
+    // width at every DPI, leave of it (a list row's height at 96 DPI).
     SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), rowHeight);
     RECT box{};
     GetWindowRect(hwnd_, &box);
     const int edges = box.bottom - box.top - rowHeight;
     SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), host_.Scale().Bounds(def_).h - edges);
-    // A combo box passes a list row's height on only when it draws its rows itself: the list is told.
-    COMBOBOXINFO info{};
-    info.cbSize = sizeof info;
-    if (GetComboBoxInfo(hwnd_, &info)) SendMessageW(info.hwndList, LB_SETITEMHEIGHT, 0, rowHeight);
+    SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, rowHeight);  // the list's rows
   }
 
  private:

@@ -13,6 +13,7 @@ namespace {
 
 constexpr UINT kCloseUp = WM_APP + 10;  // wParam: the selector's control id
 constexpr UINT kDeferredClose = WM_APP + 11;
+constexpr UINT kUndoFrame = WM_APP + 12;
 // The ordinary sizable frame with its system menu, minimise and maximise boxes: every size other
 // than the fitted one is undone (WM_GETMINMAXINFO, WM_WINDOWPOSCHANGING).
 constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
@@ -255,6 +256,13 @@ std::optional<LRESULT> TWinMainForm::OnChildMessage(UINT msg, WPARAM wp, LPARAM 
     case WM_HSCROLL:
       if (TWinControl* c = FromHwnd(reinterpret_cast<HWND>(lp))) c->Scroll(LOWORD(wp));
       return 0;
+    case WM_MEASUREITEM: {
+      auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+      // Asked while the control is being made, before its window is known: found by its id.
+      if (TWinControl* c = FromId(static_cast<int>(item.CtlID)); c != nullptr && c->Def().rowHeight > 0)
+        item.itemHeight = static_cast<UINT>(scale_.RowHeight(c->Def()));
+      return TRUE;
+    }
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
       if (TWinControl* c = FromHwnd(item.hwndItem)) c->DrawItem(item);
@@ -270,6 +278,12 @@ std::optional<LRESULT> TWinMainForm::OnChildMessage(UINT msg, WPARAM wp, LPARAM 
       break;
   }
   return std::nullopt;
+}
+
+void TWinMainForm::UndoFrame() {
+  if (undoPosted_ || hwnd_ == nullptr) return;
+  undoPosted_ = true;
+  PostMessageW(hwnd_, kUndoFrame, 0, 0);
 }
 
 void TWinMainForm::Fit(HWND hwnd) {
@@ -312,16 +326,26 @@ LRESULT TWinMainForm::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
       auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
       if (!(pos->flags & SWP_NOSIZE) && !IsIconic(hwnd)) {
         const SIZE size = FittedWindowSize();
+        if (pos->cx != size.cx || pos->cy != size.cy) UndoFrame();
         pos->cx = size.cx;
         pos->cy = size.cy;
       }
       return 0;
     }
     case WM_SIZE:
+      if (wp == SIZE_MAXIMIZED) UndoFrame();
       if (wp != SIZE_MINIMIZED) Fit(hwnd);
       return 0;
     case WM_DPICHANGED:
       DpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+      return 0;
+    case kUndoFrame:
+      undoPosted_ = false;
+      // A window manager that maximised the frame, made it full screen or resized it keeps that
+      // frame whatever size the window takes: the window leaves the state and states its size anew.
+      if (IsZoomed(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+      SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
       return 0;
     case kCloseUp:
       if (TWinControl* c = FromId(static_cast<int>(wp))) c->ClosedUp();

@@ -82,6 +82,7 @@ class TWinMainForm final : public TFormHost, private TWinHost {
   // The window moved to a monitor of another DPI: every native control and font follows, and the
   // window takes the place Windows suggests, at its fitted size.
   void DpiChanged(int dpi, const RECT& suggested);
+  void UndoFrame();     // after the change under way: the frame back to the fitted size
 
   TWinMainThread mainThread_;
   TWinResources resources_;
@@ -93,6 +94,7 @@ class TWinMainForm final : public TFormHost, private TWinHost {
   bool closing_ = false;
   int boxesOpen_ = 0;          // failure boxes up (each runs a message loop of its own)
   bool closeAfterBox_ = false;  // a close that came while one was up
+  bool undoPosted_ = false;
   std::unique_ptr<TMainForm> form_;  // last: its port closes before the native controls go
 };
 

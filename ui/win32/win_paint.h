@@ -15,6 +15,10 @@ namespace kx71 {
 void PaintPanel(HDC dc, const RECT& client, HBRUSH fill);
 // The decorative picture stretched over the whole client area.
 void PaintPicture(HDC dc, const RECT& client, HBITMAP picture);
+// A new 32-bit copy of `picture` at `size`, each pixel the average of the source area it covers, so
+// that the picture's edges map onto the copy's edges. (GDI's own halftone stretch under Wine takes
+// each pixel from up to half a pixel right of its place: the picture showed a pixel to the right.)
+HBITMAP StretchPicture(HBITMAP picture, SIZE size);
 
 struct TCommentLook {
   HBRUSH fill;
@@ -36,5 +40,9 @@ struct TFlatButtonLook {
 };
 // A flat button: the face, an edge only while pressed, the caption in its own font and colour.
 void DrawFlatButton(const DRAWITEMSTRUCT& item, const TFlatButtonLook& look, const std::wstring& caption);
+
+// A selector's entry, in the box's face or a row of its open list: the font's line centred on
+// `line` (the face's whole height, or the row), highlighted while selected.
+void DrawSelectorItem(const DRAWITEMSTRUCT& item, HFONT font, const RECT& line, const std::wstring& text);
 
 }  // namespace kx71

@@ -1,6 +1,7 @@
 #include "ui/win32/win_resources.h"
 
 #include "ui/win32/win_fonts.h"
+#include "ui/win32/win_paint.h"
 
 namespace kx71 {
 namespace {
@@ -33,6 +34,7 @@ TWinResources::~TWinResources() {
   for (auto& [key, font] : fonts_) DeleteObject(font);
   for (auto& [key, brush] : brushes_) DeleteObject(brush);
   for (auto& [key, bitmap] : artwork_) DeleteObject(bitmap);
+  for (auto& [key, bitmap] : stretched_) DeleteObject(bitmap);
 }
 
 HFONT TWinResources::Font(const TFontSpec& look, const TScale& scale) {
@@ -59,6 +61,15 @@ HBITMAP TWinResources::Artwork(const char* file) {
   const auto bitmap = static_cast<HBITMAP>(
       LoadImageW(GetModuleHandleW(nullptr), ResourceName(file).c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
   artwork_[file] = bitmap;
+  return bitmap;
+}
+
+HBITMAP TWinResources::Artwork(const char* file, SIZE size) {
+  const auto key = std::make_tuple(std::string(file), static_cast<int>(size.cx), static_cast<int>(size.cy));
+  auto it = stretched_.find(key);
+  if (it != stretched_.end()) return it->second;
+  const HBITMAP bitmap = StretchPicture(Artwork(file), size);
+  stretched_[key] = bitmap;
   return bitmap;
 }
 

@@ -31,11 +31,14 @@ class TWinResources {
   HBRUSH Brush(COLORREF colour);
   // The bitmap resource of an artwork file (nullptr when the program lacks it).
   HBITMAP Artwork(const char* file);
+  // The same, stretched to `size` (kept for that size).
+  HBITMAP Artwork(const char* file, SIZE size);
 
  private:
   std::map<std::tuple<int, int, bool>, HFONT> fonts_;
   std::map<COLORREF, HBRUSH> brushes_;
   std::map<std::string, HBITMAP> artwork_;
+  std::map<std::tuple<std::string, int, int>, HBITMAP> stretched_;
 };
 
 }  // namespace kx71
