@@ -14,6 +14,9 @@
 //   click NAME            a click posted to the button; close: WM_CLOSE posted to the window
 //   resize W H            asks the window for an outer size of W x H
 //   pid                   the window's process id
+//   dpi                   the DPI the window is shown at
+//   layout                each made control whose place is not where the layout puts it at that
+//                         DPI, one line each, then "N controls checked"
 //   dropped NAME          1 while the selector's list is dropped down, else 0
 //   box-text              the text of the program's message box; box-ok: its OK button clicked
 #ifndef NOMINMAX
@@ -28,6 +31,8 @@
 #include <string_view>
 
 #include "ui/form/layout.h"
+#include "ui/form/scale.h"
+#include "ui/win32/win_dpi.h"
 #include "ui/win32/win_main_form.h"
 
 namespace {
@@ -122,6 +127,45 @@ HWND MessageBoxWindow() {
   return box;
 }
 
+// The probe sees the window's pixels as they are, not as Windows would show them to a program that
+// knows no DPI.
+void BeAwareOfEachMonitorsDpi() {
+  using TSetContext = BOOL(WINAPI*)(HANDLE);
+  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  const auto set = reinterpret_cast<TSetContext>(
+      reinterpret_cast<void (*)()>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+  if (set == nullptr || !set(reinterpret_cast<HANDLE>(-4)))  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
+    SetProcessDPIAware();
+}
+
+// A control's place in its parent.
+RECT PlaceOf(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// Prints each made control that is not where the scaled layout puts it; returns how many were seen.
+int CheckLayout(int dpi) {
+  const kx71::TScale scale(dpi);
+  int checked = 0;
+  for (const kx71::TControlDef& def : Layout()) {
+    const HWND hwnd = Control(def.name);
+    if (hwnd == nullptr) continue;  // a hidden panel's, made only when shown
+    ++checked;
+    const RECT r = PlaceOf(hwnd);
+    const kx71::TBounds want = scale.Bounds(def);
+    const kx71::TBounds got{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    // Captions take their text's size.
+    if (got.x != want.x || got.y != want.y || (def.w != kx71::kFitted && got.w != want.w) ||
+        (def.h != kx71::kFitted && got.h != want.h))
+      std::printf("%s at %d %d %d %d, not %d %d %d %d\n", def.name, got.x, got.y, got.w, got.h, want.x, want.y, want.w,
+                  want.h);
+  }
+  return checked;
+}
+
 void Centre(HWND hwnd, RECT r) {
   POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   ClientToScreen(hwnd, &p);
@@ -131,6 +175,7 @@ void Centre(HWND hwnd, RECT r) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  BeAwareOfEachMonitorsDpi();
   for (int i = 1; i < argc; ++i) {
     const std::string_view cmd = argv[i];
     const auto arg = [&](const char* what) -> const char* {
@@ -184,9 +229,7 @@ int main(int argc, char** argv) {
       std::printf("%s\n", name.c_str());
     } else if (cmd == "rect") {
       const HWND hwnd = Need(arg("NAME"));
-      RECT r{};
-      GetWindowRect(hwnd, &r);
-      MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+      const RECT r = PlaceOf(hwnd);
       std::printf("%ld %ld %ld %ld %d\n", static_cast<long>(r.left), static_cast<long>(r.top),
                   static_cast<long>(r.right - r.left), static_cast<long>(r.bottom - r.top),
                   IsWindowVisible(hwnd) ? 1 : 0);
@@ -198,7 +241,8 @@ int main(int argc, char** argv) {
       const HWND hwnd = Need(arg("NAME"));
       RECT r{};
       GetClientRect(hwnd, &r);
-      if (GetDlgCtrlID(hwnd) == IdOf("CommBox")) r.bottom = 18;  // the closed box, not its list
+      // The closed box, not its list.
+      if (GetDlgCtrlID(hwnd) == IdOf("CommBox")) r.bottom = kx71::TScale(kx71::WindowDpi(hwnd)).Pixels(18);
       Centre(hwnd, r);
     } else if (cmd == "item-where") {
       const HWND box = Need(arg("NAME"));
@@ -235,6 +279,10 @@ int main(int argc, char** argv) {
     } else if (cmd == "box-ok") {
       PostMessageW(GetDlgItem(MessageBoxWindow(), IDOK), BM_CLICK, 0, 0);
       std::printf("ok\n");
+    } else if (cmd == "dpi") {
+      std::printf("%d\n", kx71::WindowDpi(MainWindow()));
+    } else if (cmd == "layout") {
+      std::printf("%d controls checked\n", CheckLayout(kx71::WindowDpi(MainWindow())));
     } else if (cmd == "pid") {
       DWORD pid = 0;
       GetWindowThreadProcessId(MainWindow(), &pid);

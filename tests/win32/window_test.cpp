@@ -3,8 +3,8 @@
 // Tab and the arrows by the logic's chain, a step button that would take the focus, a resize or a
 // maximise, the end of the window, the open list's rows, the comment box's lines with the face that
 // is present, the message font's Japanese, the picture buttons' names for screen readers, the
-// selector's text on its face, the stretched picture's columns, and the Windows main thread that
-// carries posted tasks.
+// selector's text on its face, the stretched picture's columns, a change of DPI, and the Windows
+// main thread that carries posted tasks.
 // The window's logic itself is tested natively (tests/form). Runs under Wine on a display.
 #include <gtest/gtest.h>
 #include <oleacc.h>
@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -22,12 +23,17 @@
 #include "protocol/settings_block.h"
 #include "text/int_text.h"
 #include "ui/win32/text_wrap.h"
+#include "ui/form/scale.h"
 #include "ui/win32/win_fonts.h"
 #include "ui/win32/win_main_form.h"
 #include "ui/win32/win_main_thread.h"
 #include "ui/win32/win_paint.h"
 
 namespace kx71 {
+
+// Failures show the bounds, not their bytes.
+void PrintTo(const TBounds& b, std::ostream* os) { *os << b.x << ", " << b.y << ", " << b.w << " x " << b.h; }
+
 namespace {
 
 class WinWindow : public ::testing::Test {
@@ -219,25 +225,89 @@ TEST_F(WinWindow, TheClientAreaStaysAtTheLogicsSize) {
   EXPECT_EQ(client(), (TSize{310, 416}));
 }
 
-TEST_F(WinWindow, EveryLevelsMessageShowsWholeInTheCommentBox) {
-  const HWND comment = Native("K_Comment");
-  RECT box{};
-  GetClientRect(comment, &box);
-  HDC dc = GetDC(comment);
-  const HFONT font = MakeUiFont(kUiFontPixels);
-  const HGDIOBJ old = SelectObject(dc, font);
-  for (int i = 0; i < kLevelCount; ++i) {
-    const LevelInfo& level = Info(static_cast<HandicapLevel>(i));
-    const auto lines = WrapLines(Widen(level.message), box.right, [dc](std::wstring_view s) {
-      SIZE size{};
-      GetTextExtentPoint32W(dc, s.data(), static_cast<int>(s.size()), &size);
-      return static_cast<int>(size.cx);
-    });
-    EXPECT_LE(static_cast<int>(lines.size()) * 12, box.bottom) << level.caption << ": " << lines.size() << " lines";
+// A move to a monitor of another DPI: Windows sends the new DPI and a suggested place and size.
+TEST_F(WinWindow, AChangeOfDpiLaysEveryControlOutAtTheNewScaleAndKeepsTheFittedSize) {
+  const HWND window = form_->Handle();
+  const auto client = [window] {
+    RECT r{};
+    GetClientRect(window, &r);
+    return TSize{r.right, r.bottom};
+  };
+  const auto place = [this](const char* name) {
+    const HWND hwnd = Native(name);
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+    return TBounds{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  };
+  const auto fontPixels = [this](const char* name) {
+    LOGFONTW lf{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Native(name), WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    return -lf.lfHeight;
+  };
+  ASSERT_EQ(client(), (TSize{310, 416}));
+  struct Step {
+    int dpi;
+    TSize client;
+    TBounds level, selector, write;  // Handy0, CommBox (closed), PROGRAM_BTN
+    int font;
+  };
+  for (const Step& step : {Step{144, {465, 624}, {144, 96, 194, 27}, {144, 5, 314, 27}, {3, 3, 60, 36}, 18},
+                           Step{192, {620, 832}, {192, 128, 258, 36}, {192, 6, 418, 36}, {4, 4, 80, 48}, 24},
+                           Step{96, {310, 416}, {96, 64, 129, 18}, {96, 3, 209, 18}, {2, 2, 40, 24}, 12}}) {
+    RECT suggested{40, 30, 40 + 700, 30 + 500};  // not the fitted size
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(step.dpi, step.dpi), reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+    EXPECT_EQ(client(), step.client) << step.dpi;
+    RECT outer{};
+    GetWindowRect(window, &outer);
+    EXPECT_EQ(outer.left, 40) << step.dpi;
+    EXPECT_EQ(outer.top, 30) << step.dpi;
+    EXPECT_EQ(place("Handy0"), step.level) << step.dpi;
+    EXPECT_EQ(place("CommBox"), step.selector) << step.dpi;
+    EXPECT_EQ(place("PROGRAM_BTN"), step.write) << step.dpi;
+    EXPECT_EQ(fontPixels("Handy0"), step.font) << step.dpi;
+    EXPECT_EQ(SendMessageW(Native("CommBox"), CB_GETITEMHEIGHT, 0, 0), step.font) << step.dpi << ": the list's rows";
+    // The size rule holds at the new scale.
+    SetWindowPos(window, nullptr, 0, 0, 300, 300, SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    EXPECT_EQ(client(), step.client) << step.dpi;
   }
-  SelectObject(dc, old);
-  DeleteObject(font);
-  ReleaseDC(comment, dc);
+  // A panel first shown at another DPI is made at it, and the window grows by its scaled height.
+  RECT suggested{0, 0, 500, 700};
+  SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  Form().Panel5.SetVisible(true);
+  Pump();
+  EXPECT_EQ(client(), (TSize{465, 662}));
+  EXPECT_EQ(place("OT_ON"), (TBounds{186, 6, 56, 18}));
+  EXPECT_EQ(fontPixels("OT_ON"), 18);
+}
+
+TEST_F(WinWindow, EveryLevelsMessageShowsWholeInTheCommentBoxAtEachScale) {
+  const HWND comment = Native("K_Comment");
+  for (const int dpi : {96, 144, 192}) {
+    RECT suggested{0, 0, 400, 400};
+    SendMessageW(form_->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    const TScale scale(dpi);
+    RECT box{};
+    GetClientRect(comment, &box);
+    HDC dc = GetDC(comment);
+    const HFONT font = MakeUiFont(scale.FontPixels({}));
+    const HGDIOBJ old = SelectObject(dc, font);
+    for (int i = 0; i < kLevelCount; ++i) {
+      const LevelInfo& level = Info(static_cast<HandicapLevel>(i));
+      const auto lines = WrapLines(Widen(level.message), box.right, [dc](std::wstring_view s) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, s.data(), static_cast<int>(s.size()), &size);
+        return static_cast<int>(size.cx);
+      });
+      EXPECT_LE(static_cast<int>(lines.size()) * scale.RowHeight(Form().K_Comment.Def()), box.bottom)
+          << level.caption << " at " << dpi << " DPI: " << lines.size() << " lines";
+    }
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(comment, dc);
+  }
 }
 
 // What the main window saw of its end: whether it was hidden first, and the port then.

@@ -85,8 +85,8 @@ class TWinComment final : public TWinPainted, public TLabel::View {
   TCreateParams CreateParams() const override { return {kCommentClass, kChild | WS_VISIBLE, WS_EX_STATICEDGE}; }
   void Paint(HDC dc, const RECT& client) override {
     TWinResources& res = host_.Resources();
-    const TCommentLook look{res.Brush(ToColorRef(def_.colour, GetSysColor(COLOR_BTNHIGHLIGHT))), res.Font(def_.font),
-                            def_.rowHeight};
+    const TCommentLook look{res.Brush(ToColorRef(def_.colour, GetSysColor(COLOR_BTNHIGHLIGHT))), Font(),
+                            host_.Scale().RowHeight(def_)};
     PaintComment(dc, client, look, WindowText(hwnd_));
   }
 };
@@ -112,15 +112,16 @@ class TWinLabel final : public TWinControl, public TLabel::View {
  protected:
   TCreateParams CreateParams() const override { return {L"STATIC", kChild | WS_VISIBLE | SS_LEFT | SS_NOPREFIX}; }
   SIZE Size(HWND parent) const override {
-    if (def_.kind != TControlKind::Caption || (def_.w != kFitted && def_.h != kFitted)) return {def_.w, def_.h};
+    const SIZE bounds = TWinControl::Size(parent);
+    if (def_.kind != TControlKind::Caption || (def_.w != kFitted && def_.h != kFitted)) return bounds;
     const std::wstring text = Widen(def_.caption);
     HDC dc = GetDC(parent);
-    const HGDIOBJ old = SelectObject(dc, host_.Resources().Font(def_.font));
+    const HGDIOBJ old = SelectObject(dc, Font());
     SIZE extent{};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
     SelectObject(dc, old);
     ReleaseDC(parent, dc);
-    return {def_.w == kFitted ? extent.cx : def_.w, def_.h == kFitted ? extent.cy : def_.h};
+    return {def_.w == kFitted ? extent.cx : bounds.cx, def_.h == kFitted ? extent.cy : bounds.cy};
   }
 };
 
@@ -187,21 +188,33 @@ class TWinComboBox final : public TWinControl, public TComboBox::View {
       text.resize(static_cast<std::size_t>(std::max<LRESULT>(n, 0)));
     }
     RECT line = item.rcItem;
-    if ((item.itemState & ODS_COMBOBOXEDIT) != 0) line = {line.left, 0, line.right, def_.h};
-    DrawSelectorItem(item, host_.Resources().Font(def_.font), line, text);
+    if ((item.itemState & ODS_COMBOBOXEDIT) != 0) line = {line.left, 0, line.right, host_.Scale().Bounds(def_).h};
+    DrawSelectorItem(item, Font(), line, text);
   }
 
  protected:
   TCreateParams CreateParams() const override {
     // The height includes the dropped-down list.
     // Owner-drawn rows of the table's height (WM_MEASUREITEM); the texts stay the box's.
+    const TScale& scale = host_.Scale();
     return {L"COMBOBOX",
             kChild | WS_VISIBLE | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP, 0,
-            def_.h + def_.visibleRows * def_.rowHeight + 2};
+            scale.Bounds(def_).h + def_.visibleRows * scale.RowHeight(def_) + scale.Pixels(2)};
   }
   void Setup() override {
-    SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), def_.rowHeight);  // the face, as the rows
+    Scaled();
     SendMessageW(hwnd_, CB_SETMINVISIBLE, static_cast<WPARAM>(def_.visibleRows), 0);
+  }
+  void Scaled() override {
+    const int rowHeight = host_.Scale().RowHeight(def_);
+    // The face is as high as the closed box's row says: what the box's edges, which keep their
+    // width at every DPI, leave of it (a list row's height at 96 DPI).
+    SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), rowHeight);
+    RECT box{};
+    GetWindowRect(hwnd_, &box);
+    const int edges = box.bottom - box.top - rowHeight;
+    SendMessageW(hwnd_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), host_.Scale().Bounds(def_).h - edges);
+    SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, rowHeight);  // the list's rows
   }
 
  private:
@@ -221,10 +234,10 @@ class TWinButton final : public TWinControl {
   }
   void DrawItem(const DRAWITEMSTRUCT& item) override {
     if (def_.kind == TControlKind::PictureButton) {
-      DrawPictureButton(item, host_.Resources().Artwork(def_.resource));
+      DrawPictureButton(item, host_.Resources().Artwork(def_.resource), host_.Scale().GlyphFactor());
       return;
     }
-    const TFlatButtonLook look{host_.Resources().Font(def_.font),
+    const TFlatButtonLook look{Font(),
                                ToColorRef(def_.textColour, GetSysColor(COLOR_BTNTEXT)), def_.Has(kCaptionAtLeft)};
     DrawFlatButton(item, look, Widen(def_.caption));
   }
@@ -363,15 +376,28 @@ class TWinBar final : public TWinControl, public TBar::View {
 
 bool TWinControl::Create(HWND parent, int id) {
   const TCreateParams params = CreateParams();
+  const TBounds at = host_.Scale().Bounds(def_);
   const SIZE size = Size(parent);
-  hwnd_ = CreateWindowExW(params.exStyle, params.cls, Widen(NativeText()).c_str(), params.style, def_.x, def_.y, size.cx,
+  hwnd_ = CreateWindowExW(params.exStyle, params.cls, Widen(NativeText()).c_str(), params.style, at.x, at.y, size.cx,
                           params.height != 0 ? params.height : size.cy, parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   if (hwnd_ == nullptr) return false;
-  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(host_.Resources().Font(def_.font)), FALSE);
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
   Setup();
   if (Subclassed()) SetWindowSubclass(hwnd_, &TWinControl::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
   return true;
+}
+
+void TWinControl::Rescale() {
+  if (hwnd_ == nullptr) return;
+  // The font first: a caption sized to its text is measured in it.
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+  const TCreateParams params = CreateParams();
+  const TBounds at = host_.Scale().Bounds(def_);
+  const SIZE size = Size(GetParent(hwnd_));
+  SetWindowPos(hwnd_, nullptr, at.x, at.y, size.cx, params.height != 0 ? params.height : size.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  Scaled();
 }
 
 HBRUSH TWinControl::Colour(HDC dc) {

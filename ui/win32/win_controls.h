@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "ui/form/main_form.h"
+#include "ui/form/scale.h"
 #include "ui/win32/win_resources.h"
 
 namespace kx71 {
@@ -25,6 +26,8 @@ class TWinHost {
   virtual ~TWinHost() = default;
   virtual TMainForm& Form() = 0;
   virtual TWinResources& Resources() = 0;
+  // The window's display scale: every control is placed, sized and lettered by it.
+  virtual const TScale& Scale() const = 0;
   // Makes the native controls of a panel shown for the first time (hidden panels are made late).
   virtual void Realise(TWinControl& panel) = 0;
   // A panel was shown or hidden: the client area follows the logic's size.
@@ -49,6 +52,8 @@ class TWinControl {
 
   // Makes the native window on `parent` with the control id `id`; false when Windows refuses.
   bool Create(HWND parent, int id);
+  // The window's scale changed: the native window takes its place, size and font at the new one.
+  void Rescale();
   // Gives the logic control this view, which shows its state at once.
   virtual void Bind() {}
 
@@ -71,10 +76,15 @@ class TWinControl {
     int height = 0;  // 0: the row's
   };
   virtual TCreateParams CreateParams() const = 0;
-  virtual SIZE Size(HWND /*parent*/) const { return {def_.w, def_.h}; }
+  virtual SIZE Size(HWND /*parent*/) const {
+    const TBounds b = host_.Scale().Bounds(def_);
+    return {b.w, b.h};
+  }
   // The native window's text: screen readers take it as the control's name.
   virtual const char* NativeText() const { return def_.caption; }
   virtual void Setup() {}  // once the native window exists
+  virtual void Scaled() {}  // after a change of scale, for what the native window keeps in pixels
+  HFONT Font() const { return host_.Resources().Font(def_.font, host_.Scale()); }
   // Gets the native window's own messages (keys, focus, mouse) through Message.
   virtual bool Subclassed() const { return false; }
   // The native focus came to this control: the logic hears of it, or, for a control that never

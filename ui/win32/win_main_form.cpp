@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "ui/form/failure_text.h"
+#include "ui/win32/win_dpi.h"
 
 namespace kx71 {
 namespace {
@@ -42,9 +43,15 @@ TWinMainForm::TWinMainForm(TCommXEnvironment commEnvironment) {
   mainThread_.filter = [this](MSG& msg) { return Filter(msg); };
   mainThread_.runTask = [this](const std::function<void()>& task) { Guarded(form_.get(), task); };
 
+  scale_ = TScale(WindowDpi(nullptr));
   const SIZE size = FittedWindowSize();
   hwnd_ = CreateWindowExW(0, kMainWindowClass, Widen(kTitle).c_str(), kWindowStyle | WS_CLIPCHILDREN,
                           CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, this);
+  // The monitor the window opened on may differ from the screen's DPI.
+  if (hwnd_ != nullptr && WindowDpi(hwnd_) != scale_.Dpi()) {
+    scale_ = TScale(WindowDpi(hwnd_));
+    Fit(hwnd_);
+  }
   CreateControls();
   form_->Create();
 }
@@ -55,15 +62,13 @@ TWinMainForm::~TWinMainForm() {
 }
 
 SIZE TWinMainForm::FittedWindowSize() const {
-  const TSize fitted = form_->ClientSize();
+  const TSize fitted = scale_.Size(form_->ClientSize());
   RECT win{}, client{};
   if (hwnd_ != nullptr && !IsIconic(hwnd_) && GetWindowRect(hwnd_, &win) && GetClientRect(hwnd_, &client)) {
     // The frame as it is: under a window manager that draws the frame itself there is none.
     return {win.right - win.left - client.right + fitted.width, win.bottom - win.top - client.bottom + fitted.height};
   }
-  RECT r{0, 0, fitted.width, fitted.height};
-  AdjustWindowRectEx(&r, kWindowStyle, FALSE, 0);
-  return {r.right - r.left, r.bottom - r.top};
+  return WindowSizeFor({fitted.width, fitted.height}, kWindowStyle, scale_.Dpi());
 }
 
 void TWinMainForm::CreateControls() {
@@ -255,7 +260,7 @@ std::optional<LRESULT> TWinMainForm::OnChildMessage(UINT msg, WPARAM wp, LPARAM 
       auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
       // Asked while the control is being made, before its window is known: found by its id.
       if (TWinControl* c = FromId(static_cast<int>(item.CtlID)); c != nullptr && c->Def().rowHeight > 0)
-        item.itemHeight = static_cast<UINT>(c->Def().rowHeight);
+        item.itemHeight = static_cast<UINT>(scale_.RowHeight(c->Def()));
       return TRUE;
     }
     case WM_DRAWITEM: {
@@ -284,7 +289,7 @@ void TWinMainForm::UndoFrame() {
 void TWinMainForm::Fit(HWND hwnd) {
   // A size that got past WM_GETMINMAXINFO and WM_WINDOWPOSCHANGING (a frame that differs from the
   // one assumed, a panel shown) is put right from the client area.
-  const TSize fitted = form_->ClientSize();
+  const TSize fitted = scale_.Size(form_->ClientSize());
   RECT client{};
   GetClientRect(hwnd, &client);
   if (client.right == fitted.width && client.bottom == fitted.height) return;
@@ -293,6 +298,19 @@ void TWinMainForm::Fit(HWND hwnd) {
   const int w = win.right - win.left + fitted.width - client.right;
   const int h = win.bottom - win.top + fitted.height - client.bottom;
   SetWindowPos(hwnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING);
+}
+
+void TWinMainForm::DpiChanged(int dpi, const RECT& suggested) {
+  if (dpi != scale_.Dpi()) {
+    scale_ = TScale(dpi);
+    for (auto& c : controls_) c->Rescale();
+  }
+  // Windows suggests the window's place and its size at the new DPI; the size is the fitted one
+  // all the same (WM_WINDOWPOSCHANGING, then WM_SIZE for a frame of another thickness).
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  Fit(hwnd_);
+  RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 LRESULT TWinMainForm::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -317,6 +335,9 @@ LRESULT TWinMainForm::OnWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     case WM_SIZE:
       if (wp == SIZE_MAXIMIZED) UndoFrame();
       if (wp != SIZE_MINIMIZED) Fit(hwnd);
+      return 0;
+    case WM_DPICHANGED:
+      DpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
       return 0;
     case kUndoFrame:
       undoPosted_ = false;

@@ -59,6 +59,7 @@ class TWinMainForm final : public TFormHost, private TWinHost {
  private:
   // TWinHost
   TWinResources& Resources() override { return resources_; }
+  const TScale& Scale() const override { return scale_; }
   void Realise(TWinControl& panel) override;
   void PanelsChanged() override;
   void PostCloseUp(TWinControl& box) override;
@@ -78,11 +79,15 @@ class TWinMainForm final : public TFormHost, private TWinHost {
   TWinControl* FromId(int id) const;
   SIZE FittedWindowSize() const;
   void Fit(HWND hwnd);  // the client area to the logic's size
+  // The window moved to a monitor of another DPI: every native control and font follows, and the
+  // window takes the place Windows suggests, at its fitted size.
+  void DpiChanged(int dpi, const RECT& suggested);
   void UndoFrame();     // after the change under way: the frame back to the fitted size
 
   TWinMainThread mainThread_;
   TWinResources resources_;
   HWND hwnd_ = nullptr;
+  TScale scale_;  // the window's monitor's DPI over 96
   std::vector<std::unique_ptr<TWinControl>> controls_;  // in table order
   std::map<HWND, TWinControl*> byHwnd_;
   bool bound_ = false;  // the views are bound: controls made later bind at once

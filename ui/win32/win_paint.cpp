@@ -106,7 +106,7 @@ void PaintComment(HDC dc, const RECT& client, const TCommentLook& look, const st
   SelectObject(dc, old);
 }
 
-void DrawPictureButton(const DRAWITEMSTRUCT& item, HBITMAP picture) {
+void DrawPictureButton(const DRAWITEMSTRUCT& item, HBITMAP picture, int factor) {
   HDC dc = item.hDC;
   RECT r = item.rcItem;
   const bool pressed = (item.itemState & ODS_SELECTED) != 0;
@@ -117,9 +117,10 @@ void DrawPictureButton(const DRAWITEMSTRUCT& item, HBITMAP picture) {
     HDC mem = CreateCompatibleDC(dc);
     const HGDIOBJ old = SelectObject(mem, picture);
     const COLORREF key = GetPixel(mem, 0, bm.bmHeight - 1);
-    const int x = (r.right - r.left - bm.bmWidth) / 2 + (pressed ? 1 : 0);
-    const int y = (r.bottom - r.top - bm.bmHeight) / 2 + (pressed ? 1 : 0);
-    TransparentBlt(dc, x, y, bm.bmWidth, bm.bmHeight, mem, 0, 0, bm.bmWidth, bm.bmHeight, key);
+    const int w = bm.bmWidth * factor, h = bm.bmHeight * factor;
+    const int x = (r.right - r.left - w) / 2 + (pressed ? 1 : 0);
+    const int y = (r.bottom - r.top - h) / 2 + (pressed ? 1 : 0);
+    TransparentBlt(dc, x, y, w, h, mem, 0, 0, bm.bmWidth, bm.bmHeight, key);
     SelectObject(mem, old);
     DeleteDC(mem);
   }

@@ -29,8 +29,9 @@ struct TCommentLook {
 void PaintComment(HDC dc, const RECT& client, const TCommentLook& look, const std::wstring& text);
 
 // A picture button: a push button's face with the picture centred (its bottom-left pixel's colour
-// transparent), the focus rectangle while it has the focus.
-void DrawPictureButton(const DRAWITEMSTRUCT& item, HBITMAP picture);
+// transparent), each of its pixels `factor` screen pixels square, the focus rectangle while it has
+// the focus.
+void DrawPictureButton(const DRAWITEMSTRUCT& item, HBITMAP picture, int factor = 1);
 
 struct TFlatButtonLook {
   HFONT font;

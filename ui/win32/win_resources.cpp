@@ -37,8 +37,8 @@ TWinResources::~TWinResources() {
   for (auto& [key, bitmap] : stretched_) DeleteObject(bitmap);
 }
 
-HFONT TWinResources::Font(const TFontSpec& look) {
-  const int pixels = look.family == TFontSpec::Window ? kUiFontPixels : look.pixels;
+HFONT TWinResources::Font(const TFontSpec& look, const TScale& scale) {
+  const int pixels = scale.FontPixels(look);
   const auto key = std::make_tuple(static_cast<int>(look.family), pixels, look.bold);
   auto it = fonts_.find(key);
   if (it != fonts_.end()) return it->second;

@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "ui/form/layout.h"
+#include "ui/form/scale.h"
 
 namespace kx71 {
 
@@ -25,7 +26,8 @@ class TWinResources {
   TWinResources(const TWinResources&) = delete;
   TWinResources& operator=(const TWinResources&) = delete;
 
-  HFONT Font(const TFontSpec& look);
+  // The look's font at `scale` (each size made once: fonts of an earlier scale stay until the end).
+  HFONT Font(const TFontSpec& look, const TScale& scale);
   HBRUSH Brush(COLORREF colour);
   // The bitmap resource of an artwork file (nullptr when the program lacks it).
   HBITMAP Artwork(const char* file);
