@@ -1,6 +1,7 @@
 // Benchmarks of the Windows program, run under Wine by bench/win32/run:
-//   kx71-bench-win paint main|empty  shows the program's window (or an empty window of the same
-//                                    size), prints "PAINTED" once every part of it has painted, exits
+//   kx71-bench-win paint main|empty|text  shows the program's window (or an empty window of the
+//                                    same size, or one that draws a line in the window's font),
+//                                    prints "PAINTED" once every part of it has painted, exits
 //   kx71-bench-win exchange PORT     read and write exchanges through the component on the Windows
 //                                    main thread against the simulated unit paced at 9600 bit/s on
 //                                    COM<PORT>: the overhead above the characters' line time
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -21,6 +23,7 @@
 #include "comm/CommX.h"
 #include "protocol/exchange.h"
 #include "ui/form/layout.h"
+#include "ui/win32/win_fonts.h"
 #include "ui/win32/win_main_form.h"
 #include "ui/win32/win_main_thread.h"
 
@@ -48,10 +51,29 @@ void PumpUntilPainted() {
   std::fflush(stdout);
 }
 
-int PaintEmpty() {
+// The reference window's line, in the window's font (made before the window, as the program does).
+HFONT g_textFont = nullptr;
+
+LRESULT CALLBACK TextWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != WM_PAINT) return DefWindowProcW(hwnd, msg, wp, lp);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd, &ps);
+  const HGDIOBJ old = SelectObject(dc, g_textFont);
+  SetBkMode(dc, TRANSPARENT);
+  const std::wstring line = L"レベル 1 COM1";
+  TextOutW(dc, 8, 8, line.c_str(), static_cast<int>(line.size()));
+  SelectObject(dc, old);
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
+// An empty window of the program's size; with `text`, one that draws a line in the window's font,
+// to tell the font's share of the start.
+int PaintEmpty(bool text) {
+  if (text) g_textFont = MakeUiFont(kUiFontPixels);
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpfnWndProc = text ? TextWindowProc : DefWindowProcW;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = L"KX71BenchEmpty";
@@ -65,6 +87,7 @@ int PaintEmpty() {
   UpdateWindow(hwnd);
   PumpUntilPainted();
   DestroyWindow(hwnd);
+  if (g_textFont != nullptr) DeleteObject(g_textFont);
   return 0;
 }
 
@@ -129,8 +152,11 @@ int Exchanges(int port) {
 
 int main(int argc, char** argv) {
   const std::string_view mode = argc > 1 ? argv[1] : "";
-  if (mode == "paint" && argc > 2) return std::string_view(argv[2]) == "empty" ? kx71::PaintEmpty() : kx71::PaintMain();
+  if (mode == "paint" && argc > 2) {
+    const std::string_view what = argv[2];
+    return what == "main" ? kx71::PaintMain() : kx71::PaintEmpty(what == "text");
+  }
   if (mode == "exchange" && argc > 2) return kx71::Exchanges(std::atoi(argv[2]));
-  std::fprintf(stderr, "usage: kx71-bench-win paint main|empty | exchange PORT\n");
+  std::fprintf(stderr, "usage: kx71-bench-win paint main|empty|text | exchange PORT\n");
   return 2;
 }
