@@ -48,6 +48,11 @@ class WinWindow : public ::testing::Test {
     for (int i = 0; i < 3; ++i) form_->MainThread().ProcessMessages();
   }
   HWND Native(const char* name) const { return form_->Native(name); }
+  TSize ClientArea() const {
+    RECT r{};
+    GetClientRect(form_->Handle(), &r);
+    return TSize{r.right, r.bottom};
+  }
   TMainForm& Form() { return form_->Form(); }
   void Command(const char* name, int code) {
     const HWND control = Native(name);
@@ -199,40 +204,30 @@ TEST_F(WinWindow, AClickOnAStepButtonLeavesTheFocusOnTheEditor) {
 
 TEST_F(WinWindow, TheClientAreaStaysAtTheLogicsSize) {
   const HWND window = form_->Handle();
-  const auto client = [window] {
-    RECT r{};
-    GetClientRect(window, &r);
-    return TSize{r.right, r.bottom};
-  };
-  ASSERT_EQ(client(), (TSize{310, 416}));
+  ASSERT_EQ(ClientArea(), (TSize{310, 416}));
   for (const SIZE size : {SIZE{600, 700}, SIZE{100, 80}}) {
     SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
     Pump();
-    EXPECT_EQ(client(), (TSize{310, 416}));
+    EXPECT_EQ(ClientArea(), (TSize{310, 416}));
   }
   ShowWindow(window, SW_MAXIMIZE);
   Pump();
-  EXPECT_EQ(client(), (TSize{310, 416}));
+  EXPECT_EQ(ClientArea(), (TSize{310, 416}));
   // A window manager keeps a maximised frame at its own size: the window leaves the state.
   EXPECT_FALSE(IsZoomed(window));
   // A panel shown grows the window, and it shrinks back when the panel goes.
   Form().Panel5.SetVisible(true);
   Pump();
-  EXPECT_EQ(client(), Form().ClientSize());
-  EXPECT_EQ(client().height, 441);
+  EXPECT_EQ(ClientArea(), Form().ClientSize());
+  EXPECT_EQ(ClientArea().height, 441);
   Form().Panel5.SetVisible(false);
   Pump();
-  EXPECT_EQ(client(), (TSize{310, 416}));
+  EXPECT_EQ(ClientArea(), (TSize{310, 416}));
 }
 
 // A move to a monitor of another DPI: Windows sends the new DPI and a suggested place and size.
 TEST_F(WinWindow, AChangeOfDpiLaysEveryControlOutAtTheNewScaleAndKeepsTheFittedSize) {
   const HWND window = form_->Handle();
-  const auto client = [window] {
-    RECT r{};
-    GetClientRect(window, &r);
-    return TSize{r.right, r.bottom};
-  };
   const auto place = [this](const char* name) {
     const HWND hwnd = Native(name);
     RECT r{};
@@ -245,7 +240,7 @@ TEST_F(WinWindow, AChangeOfDpiLaysEveryControlOutAtTheNewScaleAndKeepsTheFittedS
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Native(name), WM_GETFONT, 0, 0)), sizeof lf, &lf);
     return -lf.lfHeight;
   };
-  ASSERT_EQ(client(), (TSize{310, 416}));
+  ASSERT_EQ(ClientArea(), (TSize{310, 416}));
   struct Step {
     int dpi;
     TSize client;
@@ -258,7 +253,7 @@ TEST_F(WinWindow, AChangeOfDpiLaysEveryControlOutAtTheNewScaleAndKeepsTheFittedS
     RECT suggested{40, 30, 40 + 700, 30 + 500};  // not the fitted size
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(step.dpi, step.dpi), reinterpret_cast<LPARAM>(&suggested));
     Pump();
-    EXPECT_EQ(client(), step.client) << step.dpi;
+    EXPECT_EQ(ClientArea(), step.client) << step.dpi;
     RECT outer{};
     GetWindowRect(window, &outer);
     EXPECT_EQ(outer.left, 40) << step.dpi;
@@ -271,14 +266,14 @@ TEST_F(WinWindow, AChangeOfDpiLaysEveryControlOutAtTheNewScaleAndKeepsTheFittedS
     // The size rule holds at the new scale.
     SetWindowPos(window, nullptr, 0, 0, 300, 300, SWP_NOMOVE | SWP_NOZORDER);
     Pump();
-    EXPECT_EQ(client(), step.client) << step.dpi;
+    EXPECT_EQ(ClientArea(), step.client) << step.dpi;
   }
   // A panel first shown at another DPI is made at it, and the window grows by its scaled height.
   RECT suggested{0, 0, 500, 700};
   SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
   Form().Panel5.SetVisible(true);
   Pump();
-  EXPECT_EQ(client(), (TSize{465, 662}));
+  EXPECT_EQ(ClientArea(), (TSize{465, 662}));
   EXPECT_EQ(place("OT_ON"), (TBounds{186, 6, 56, 18}));
   EXPECT_EQ(fontPixels("OT_ON"), 18);
 }
