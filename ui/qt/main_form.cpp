@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QEvent>
 #include <QIcon>
-#include <QImageReader>
 #include <QPixmap>
 #include <QScreen>
 
+#include "ui/qt/artwork.h"
 #include "ui/qt/failure_report.h"
 #include "ui/qt/fixed_size_keeper.h"
 #include "ui/qt/fonts.h"
@@ -19,8 +19,7 @@ TQtMainForm::TQtMainForm(TCommXEnvironment commEnvironment, QWidget* parent)
     : QWidget(parent, Qt::Window), logic_(std::make_unique<TMainForm>(*this, std::move(commEnvironment))) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QString::fromUtf8(kTitle));
-  // Read with the format named, so that no image plugin is probed.
-  setWindowIcon(QIcon(QPixmap::fromImage(QImageReader(QStringLiteral(":/kx71/icon-48.png"), "png").read())));
+  setWindowIcon(QIcon(QPixmap::fromImage(ReadPng(QStringLiteral(":/kx71/icon-48.png")))));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                  Qt::WindowCloseButtonHint);
   setFont(UiFont());
