@@ -14,12 +14,14 @@ namespace kx71 {
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
   sessionBus_.emplace();  // while the fonts and the window are made
   RegisterUiResources();
-  Wait();  // Qt itself must not load the configuration a second time meanwhile
+  Wait();
   InstallFonts();
 }
 
 TApplication::~TApplication() {
-  sessionBus_.reset();  // before the application object goes
+  // Before the application object goes.
+  Finish();
+  sessionBus_.reset();
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
