@@ -27,6 +27,12 @@ TQtMainForm::TQtMainForm(TCommXEnvironment commEnvironment, QWidget* parent)
   palette.setColor(QPalette::Window, FaceColour());
   setPalette(palette);
 
+  // Qt's accessibility makes the first widget wait for the session bus, which may still be
+  // connecting (TApplication): the texts that show at start are measured first, as sizing and
+  // painting them would anyway.
+  for (const auto& c : logic_->Controls()) {
+    if (c->Showing()) MeasureCaption(c->Def(), font());
+  }
   CreateWidgets();
   FitToPanels();
   new TFixedSizeKeeper(this);  // the fitted size holds with or without a window manager
