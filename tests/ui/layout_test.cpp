@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 
 #include "protocol/settings_block.h"
 #include "test_form.h"
+#include "ui/qt/fonts.h"
 #include "ui_test_support.h"
 
 namespace kx71 {
@@ -132,6 +134,12 @@ TEST(Layout, WindowFontsAndControlLooks) {
       << info.family().toStdString();
   EXPECT_EQ(info.pixelSize(), 12);
   EXPECT_TRUE(QFontMetrics(form.font()).inFont(QChar(u'回')));
+  // The faces were chosen with fontconfig before Qt's font database was filled: each is asked for
+  // by a name that database lists.
+  const QStringList listed = QFontDatabase::families();
+  for (const QFont& chosen : {UiFont(), SystemFont(19, true)}) {
+    EXPECT_TRUE(listed.contains(chosen.family(), Qt::CaseInsensitive)) << chosen.family().toStdString();
+  }
   const QFontInfo spin(form.YOUID_INC->font());
   EXPECT_TRUE(spin.bold());
   EXPECT_EQ(spin.pixelSize(), 19);

@@ -12,9 +12,16 @@ static void RegisterUiResources() {
 namespace kx71 {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  sessionBus_.emplace();  // while the fonts and the window are made
   RegisterUiResources();
-  Wait();  // Qt itself must not load the configuration a second time meanwhile
+  Wait();
   InstallFonts();
+}
+
+TApplication::~TApplication() {
+  // Before the application object goes.
+  Finish();
+  sessionBus_.reset();
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

@@ -3,17 +3,25 @@
 #pragma once
 
 #include <QApplication>
+#include <optional>
 
 #include "ui/qt/fonts.h"
+#include "ui/qt/session_bus.h"
 
 namespace kx71 {
 
-// The font configuration loads (first base) while QApplication connects to the display.
+// The font configuration loads (first base) while QApplication connects to the display; then the
+// session bus opens on a thread of its own while the fonts and the window are made.
 class TApplication : private TFontConfigLoader, public QApplication {
  public:
   TApplication(int& argc, char** argv);
 
+  ~TApplication() override;
+
   bool notify(QObject* receiver, QEvent* event) override;
+
+ private:
+  std::optional<TSessionBusOpener> sessionBus_;
 };
 
 }  // namespace kx71

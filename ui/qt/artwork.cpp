@@ -16,11 +16,6 @@
 namespace kx71 {
 namespace {
 
-// Read with the format named, so that no image plugin is probed.
-QImage Read(const QString& path, const char* format) {
-  return QImageReader(path, format).read();
-}
-
 // `picture` with its bottom-left pixel colour transparent.
 QPixmap Keyed(const QImage& picture) {
   QPixmap pixmap = QPixmap::fromImage(picture);
@@ -69,6 +64,14 @@ class TPictureIconEngine : public QIconEngine {
 
 }  // namespace
 
+QImage ReadPng(const QString& path) {
+  QImageReader reader(path, "png");
+  // Naming the format is not enough: Qt would still load every image plugin to ask whether it
+  // reads PNG better than its own reader.
+  reader.setAutoDetectImageFormat(false);
+  return reader.read();
+}
+
 QImage DecorativePicture(QSize shown, qreal ratio) {
   const QSize made = ratio == 1 ? shown : shown * 2;
   const QResource resource(ratio == 1 ? QStringLiteral(":/kx71/shown/decor.rgb32")
@@ -90,7 +93,7 @@ QImage DecorativePicture(QSize shown, qreal ratio) {
 TButtonPicture ButtonPicture(const char* name) {
   const QString path = QStringLiteral(":/kx71/") + QString::fromLatin1(name);
   const QString twice = QString(path).insert(path.lastIndexOf(QLatin1Char('.')), QStringLiteral("@2x"));
-  const QImage one = Read(path, "png"), two = Read(twice, "png");
+  const QImage one = ReadPng(path), two = ReadPng(twice);
   if (one.isNull()) return {};
   return {QIcon(new TPictureIconEngine(Keyed(one), two.isNull() ? QPixmap() : Keyed(two))), one.size()};
 }

@@ -6,8 +6,12 @@
 #include <QImage>
 #include <QPixmap>
 #include <QSize>
+#include <QString>
 
 namespace kx71 {
+
+// A PNG from the resources, read by Qt's own reader with no image plugin loaded.
+QImage ReadPng(const QString& path);
 
 // The decorative picture made at the size it is shown (in the resources at 1x and 2x, built from
 // ui/res), for a screen of device pixel ratio `ratio`: at 1 and 2 the resource's pixels themselves,

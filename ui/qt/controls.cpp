@@ -1,6 +1,7 @@
 #include "ui/qt/controls.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPalette>
@@ -201,6 +202,12 @@ void TQtSpeedButton::paintEvent(QPaintEvent* event) {
   painter.drawControl(QStyle::CE_PushButton, option);  // the flat face, sunken while pressed
   painter.drawItemText(rect(), Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(), text(),
                        QPalette::ButtonText);
+}
+
+void MeasureCaption(const TControlDef& def, const QFont& windowFont) {
+  if (def.caption[0] == '\0') return;
+  const QFont font = HasFont(def.font) ? FontOf(def.font, windowFont) : windowFont;
+  QFontMetrics(font).boundingRect(QString::fromUtf8(def.caption));
 }
 
 QWidget* MakeWidget(const TControlDef& def, QWidget* parent, TControl* control) {

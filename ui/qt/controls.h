@@ -120,6 +120,11 @@ class TQtSpeedButton : public QPushButton {
   bool atLeft_ = false;
 };
 
+// Measures `def`'s caption in the font its widget shows it in (within a window whose font is
+// `windowFont`): the first use of each face and size (finding, opening and shaping with it) is done
+// then rather than when the widget is sized or first painted.
+void MeasureCaption(const TControlDef& def, const QFont& windowFont);
+
 // The widget for `def` on `parent`, named, placed and styled as the row says, showing and driving
 // `control` (nullptr for rows without state: filled labels, the picture).
 QWidget* MakeWidget(const TControlDef& def, QWidget* parent, TControl* control);

@@ -3,30 +3,40 @@
 #pragma once
 
 #include <QFont>
+#include <future>
 #include <thread>
 
 #include "ui/form/layout.h"
 
 namespace kx71 {
 
-// Loads the machine's font configuration (fontconfig reads and parses every configuration file
-// once per process, the largest part of a start) on a thread of its own from construction, while
-// the application connects to the display. Wait() returns once it is loaded; TApplication waits
-// before the first font is asked for.
+// The font work of a start that need not hold up the window, on a thread of its own from
+// construction: fontconfig reads and parses every configuration file once per process (the largest
+// part of a start) while the application connects to the display, and the faces for the named ones
+// are chosen. Wait() returns once that is done; then, while the window is made, the thread fills
+// Qt's font database, which needs the application object and is otherwise filled by the first text
+// measured. Finish() returns once the thread has ended.
 class TFontConfigLoader {
  public:
   TFontConfigLoader();
   ~TFontConfigLoader();
   TFontConfigLoader(const TFontConfigLoader&) = delete;
   TFontConfigLoader& operator=(const TFontConfigLoader&) = delete;
+  // Before the first font is asked for (Qt must not load the configuration a second time
+  // meanwhile), with the application object made.
   void Wait();
+  void Finish();
 
  private:
+  std::promise<void> chosenPromise_;
+  std::future<void> chosen_;
+  std::promise<bool> fill_;  // whether to fill Qt's font database
   std::thread thread_;
+  bool waited_ = false;
 };
 
-// Chooses the faces present on the machine, adds the substitutions for the named ones and makes
-// UiFont(kUiFontPixels) the application font (popups and message boxes use it too).
+// Adds the substitutions for the named faces and makes UiFont(kUiFontPixels) the application font
+// (popups and message boxes use it too). After TFontConfigLoader::Wait.
 void InstallFonts();
 
 // The user-interface font at the given pixel height.

@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QEvent>
 #include <QIcon>
-#include <QImageReader>
 #include <QPixmap>
 #include <QScreen>
 
+#include "ui/qt/artwork.h"
 #include "ui/qt/failure_report.h"
 #include "ui/qt/fixed_size_keeper.h"
 #include "ui/qt/fonts.h"
@@ -19,8 +19,7 @@ TQtMainForm::TQtMainForm(TCommXEnvironment commEnvironment, QWidget* parent)
     : QWidget(parent, Qt::Window), logic_(std::make_unique<TMainForm>(*this, std::move(commEnvironment))) {
   setObjectName(QStringLiteral("MainForm"));
   setWindowTitle(QString::fromUtf8(kTitle));
-  // Read with the format named, so that no image plugin is probed.
-  setWindowIcon(QIcon(QPixmap::fromImage(QImageReader(QStringLiteral(":/kx71/icon-48.png"), "png").read())));
+  setWindowIcon(QIcon(QPixmap::fromImage(ReadPng(QStringLiteral(":/kx71/icon-48.png")))));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                  Qt::WindowCloseButtonHint);
   setFont(UiFont());
@@ -28,6 +27,12 @@ TQtMainForm::TQtMainForm(TCommXEnvironment commEnvironment, QWidget* parent)
   palette.setColor(QPalette::Window, FaceColour());
   setPalette(palette);
 
+  // Qt's accessibility makes the first widget wait for the session bus, which may still be
+  // connecting (TApplication): the texts that show at start are measured first, as sizing and
+  // painting them would anyway.
+  for (const auto& c : logic_->Controls()) {
+    if (c->Showing()) MeasureCaption(c->Def(), font());
+  }
   CreateWidgets();
   FitToPanels();
   new TFixedSizeKeeper(this);  // the fitted size holds with or without a window manager
