@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "ui/form/failure_text.h"
 #include "ui/win32/win_dpi.h"
@@ -72,7 +73,8 @@ SIZE TWinMainForm::FittedWindowSize() const {
 }
 
 void TWinMainForm::CreateControls() {
-  for (const TControlDef& def : Layout()) controls_.push_back(MakeWinControl(*this, def, form_->Find(def.name)));
+  for (const TControlDef& def : Layout())
+    if (auto c = MakeWinControl(*this, def, form_->Find(def.name))) controls_.push_back(std::move(c));
   // Windows puts a new child below its older siblings, and here a later row lies above an earlier
   // one: siblings are made last row first. The hidden panels are made only if they are ever shown.
   for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
@@ -229,7 +231,7 @@ LRESULT CALLBACK TWinMainForm::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
     const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
     if (cs->lpCreateParams != nullptr) SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
   }
-  // Panels, the picture and the comment box belong to the window whose control they are.
+  // Panels and the comment box belong to the window whose control they are.
   HWND top = GetAncestor(hwnd, GA_ROOT);
   auto* self = reinterpret_cast<TWinMainForm*>(GetWindowLongPtrW(top != nullptr ? top : hwnd, GWLP_USERDATA));
   if (self == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
@@ -242,7 +244,7 @@ LRESULT TWinMainForm::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (const auto result = c->Message(msg, wp, lp)) return *result;
     return DefWindowProcW(hwnd, msg, wp, lp);
   }
-  // A panel, the picture or the comment box while it is being made, before it is known.
+  // A panel or the comment box while it is being made, before it is known.
   if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) != 0) return DefWindowProcW(hwnd, msg, wp, lp);
   return OnWindowMessage(hwnd, msg, wp, lp);
 }

@@ -88,7 +88,7 @@ class TWinMainForm final : public TFormHost, private TWinHost {
   TWinResources resources_;
   HWND hwnd_ = nullptr;
   TScale scale_;  // the window's monitor's DPI over 96
-  std::vector<std::unique_ptr<TWinControl>> controls_;  // in table order
+  std::vector<std::unique_ptr<TWinControl>> controls_;  // in table order, the panels' painted rows left out
   std::map<HWND, TWinControl*> byHwnd_;
   bool bound_ = false;  // the views are bound: controls made later bind at once
   bool closing_ = false;
