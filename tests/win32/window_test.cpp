@@ -1,4 +1,4 @@
-// What only the Windows controls can get wrong: a click reported for the option that is already
+// What only the Windows controls can get wrong: the window's activation at start, a click reported for the option that is already
 // checked, scroll bars that do not move or limit themselves, the selection read after the close-up,
 // Tab and the arrows by the logic's chain, a step button that would take the focus, a resize or a
 // maximise, the end of the window, the open list's rows, the comment box's lines with the face that
@@ -75,6 +75,23 @@ class WinWindow : public ::testing::Test {
 
   std::unique_ptr<TWinMainForm> form_;
 };
+
+// A focus set while the window was hidden activated it unseen, and it showed inactive (a grey
+// title): the window is activated by its show, with the selector holding the focus.
+TEST(WinStart, TheWindowShowsActiveWithTheFocusOnTheSelector) {
+  TWinMainForm form;
+  EXPECT_NE(GetActiveWindow(), form.Handle()) << "active while hidden";
+  EXPECT_NE(GetFocus(), form.Native("CommBox")) << "focused while hidden";
+  form.Show();
+  for (int i = 0; i < 3; ++i) form.MainThread().ProcessMessages();
+  EXPECT_EQ(GetActiveWindow(), form.Handle());
+  WINDOWINFO info{};
+  info.cbSize = sizeof info;
+  ASSERT_TRUE(GetWindowInfo(form.Handle(), &info));
+  EXPECT_EQ(info.dwWindowStatus, static_cast<DWORD>(WS_ACTIVECAPTION)) << "the title shows inactive";
+  EXPECT_EQ(GetFocus(), form.Native("CommBox"));
+  EXPECT_EQ(form.Form().Focused(), form.Form().Find("CommBox"));
+}
 
 TEST_F(WinWindow, AClickOnTheCheckedOptionRunsNoHandler) {
   Form().THR_BAR.SetPosition(3);

@@ -144,6 +144,9 @@ void TWinMainForm::Show() {
 int TWinMainForm::Run() { return mainThread_.Run(); }
 
 void TWinMainForm::FocusControl(TControl& control) {
+  // Not while the window is hidden: a focus set then activates the window unseen, so that it shows
+  // inactive, and costs a round of activation messages. Show gives the logic's focus control it.
+  if (hwnd_ == nullptr || !IsWindowVisible(hwnd_)) return;
   for (const auto& c : controls_) {
     if (c->Control() == &control) {
       SetFocus(c->Handle());
