@@ -46,8 +46,10 @@ TWinMainForm::TWinMainForm(TCommXEnvironment commEnvironment) {
 
   scale_ = TScale(WindowDpi(nullptr));
   const SIZE size = FittedWindowSize();
-  hwnd_ = CreateWindowExW(0, kMainWindowClass, Widen(kTitle).c_str(), kWindowStyle | WS_CLIPCHILDREN,
-                          CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, this);
+  // Made where it first shows: a hidden window moved costs a round of messages.
+  const POINT at = CentredPlace(size);
+  hwnd_ = CreateWindowExW(0, kMainWindowClass, Widen(kTitle).c_str(), kWindowStyle | WS_CLIPCHILDREN, at.x, at.y,
+                          size.cx, size.cy, nullptr, nullptr, instance, this);
   // The monitor the window opened on may differ from the screen's DPI.
   if (hwnd_ != nullptr && WindowDpi(hwnd_) != scale_.Dpi()) {
     scale_ = TScale(WindowDpi(hwnd_));
@@ -129,13 +131,19 @@ TWinControl* TWinMainForm::FromId(int id) const {
   return nullptr;
 }
 
-void TWinMainForm::Show() {
-  // Centred on the screen's work area at first show.
+POINT TWinMainForm::CentredPlace(SIZE size) {
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const SIZE size = FittedWindowSize();
-  SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - size.cx) / 2,
-               work.top + (work.bottom - work.top - size.cy) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  return {work.left + (work.right - work.left - size.cx) / 2, work.top + (work.bottom - work.top - size.cy) / 2};
+}
+
+void TWinMainForm::Show() {
+  // Centred on the screen's work area at first show: where it was made, unless its size changed
+  // for its monitor's DPI since.
+  const POINT at = CentredPlace(FittedWindowSize());
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  if (r.left != at.x || r.top != at.y) SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   ShowWindow(hwnd_, SW_SHOW);
   UpdateWindow(hwnd_);
   if (TControl* focused = form_->Focused()) FocusControl(*focused);
