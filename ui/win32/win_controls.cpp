@@ -5,16 +5,16 @@
 #include <algorithm>
 
 #include "ui/win32/wide_text.h"
+#include "ui/win32/win_backdrop.h"
 #include "ui/win32/win_paint.h"
 
 namespace kx71 {
 namespace {
 
 constexpr wchar_t kPanelClass[] = L"KX71Panel";
-constexpr wchar_t kPictureClass[] = L"KX71Picture";
 constexpr wchar_t kCommentClass[] = L"KX71Comment";
-// Siblings overlap (the picture under the options, panels over each other's edge rows): each
-// control paints only its own uncovered part.
+// Siblings overlap (panels over each other's edge rows): each control paints only its own
+// uncovered part.
 constexpr DWORD kChild = WS_CHILD | WS_CLIPSIBLINGS;
 
 // The controls the window paints itself: the background is painted whole in WM_PAINT.
@@ -53,17 +53,7 @@ class TWinPanel final : public TWinPainted, public TPanel::View {
   }
   void Paint(HDC dc, const RECT& client) override {
     PaintPanel(dc, client, host_.Resources().Brush(ToColorRef(def_.colour, GetSysColor(COLOR_BTNFACE))));
-  }
-};
-
-class TWinPicture final : public TWinPainted {
- public:
-  using TWinPainted::TWinPainted;
-
- protected:
-  TCreateParams CreateParams() const override { return {kPictureClass, kChild | WS_VISIBLE}; }
-  void Paint(HDC dc, const RECT& client) override {
-    PaintPicture(dc, client, host_.Resources().Artwork(def_.resource, {client.right, client.bottom}));
+    PaintBackdrop(dc, def_, host_.Resources(), host_.Scale());  // under the child controls
   }
 };
 
@@ -91,7 +81,7 @@ class TWinComment final : public TWinPainted, public TLabel::View {
   }
 };
 
-// Captions (sized to their text, in their panel's colour) and the filled labels.
+// Captions: sized to their text, in their panel's colour.
 class TWinLabel final : public TWinControl, public TLabel::View {
  public:
   using TWinControl::TWinControl;
@@ -438,10 +428,10 @@ std::unique_ptr<TWinControl> MakeWinControl(TWinHost& host, const TControlDef& d
     case TControlKind::Panel:
       return std::make_unique<TWinPanel>(host, def, control);
     case TControlKind::Caption:
-    case TControlKind::FilledLabel:
       return std::make_unique<TWinLabel>(host, def, control);
+    case TControlKind::FilledLabel:
     case TControlKind::Picture:
-      return std::make_unique<TWinPicture>(host, def, control);
+      return nullptr;  // painted by their panel (win_backdrop.h)
     case TControlKind::StaticText:
       return std::make_unique<TWinComment>(host, def, control);
     case TControlKind::Option:
@@ -471,7 +461,7 @@ WNDCLASSEXW WindowClass(HINSTANCE instance, WNDPROC proc) {
 void RegisterControlClasses(HINSTANCE instance, WNDPROC proc) {
   WNDCLASSEXW wc = WindowClass(instance, proc);
   wc.hbrBackground = nullptr;  // each paints itself
-  for (const wchar_t* name : {kPanelClass, kPictureClass, kCommentClass}) {
+  for (const wchar_t* name : {kPanelClass, kCommentClass}) {
     wc.lpszClassName = name;
     RegisterClassExW(&wc);
   }

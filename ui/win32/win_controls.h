@@ -101,13 +101,13 @@ class TWinControl {
   static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
 };
 
-// The native control of a layout row and its logic control (nullptr for rows without state).
+// The native control of a layout row and its logic control (nullptr for rows without state);
+// nullptr for the rows their panel paints.
 std::unique_ptr<TWinControl> MakeWinControl(TWinHost& host, const TControlDef& def, TControl* control);
 
 // A window class of this program's with `proc`, the arrow cursor and nothing else set.
 WNDCLASSEXW WindowClass(HINSTANCE instance, WNDPROC proc);
-// The window classes of the controls the window paints itself (panels, the picture, the comment
-// box), registered with `proc`, the window's procedure, which passes their messages to Message.
+// The window classes of the controls the window paints itself (panels, the comment box), registered with `proc`, the window's procedure, which passes their messages to Message.
 void RegisterControlClasses(HINSTANCE instance, WNDPROC proc);
 
 }  // namespace kx71

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string_view>
+#include <utility>
 
 #include "ui/form/failure_text.h"
 #include "ui/win32/win_dpi.h"
@@ -45,8 +46,10 @@ TWinMainForm::TWinMainForm(TCommXEnvironment commEnvironment) {
 
   scale_ = TScale(WindowDpi(nullptr));
   const SIZE size = FittedWindowSize();
-  hwnd_ = CreateWindowExW(0, kMainWindowClass, Widen(kTitle).c_str(), kWindowStyle | WS_CLIPCHILDREN,
-                          CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, this);
+  // Made where it first shows: a hidden window moved costs a round of messages.
+  const POINT at = CentredPlace(size);
+  hwnd_ = CreateWindowExW(0, kMainWindowClass, Widen(kTitle).c_str(), kWindowStyle | WS_CLIPCHILDREN, at.x, at.y,
+                          size.cx, size.cy, nullptr, nullptr, instance, this);
   // The monitor the window opened on may differ from the screen's DPI.
   if (hwnd_ != nullptr && WindowDpi(hwnd_) != scale_.Dpi()) {
     scale_ = TScale(WindowDpi(hwnd_));
@@ -72,7 +75,8 @@ SIZE TWinMainForm::FittedWindowSize() const {
 }
 
 void TWinMainForm::CreateControls() {
-  for (const TControlDef& def : Layout()) controls_.push_back(MakeWinControl(*this, def, form_->Find(def.name)));
+  for (const TControlDef& def : Layout())
+    if (auto c = MakeWinControl(*this, def, form_->Find(def.name))) controls_.push_back(std::move(c));
   // Windows puts a new child below its older siblings, and here a later row lies above an earlier
   // one: siblings are made last row first. The hidden panels are made only if they are ever shown.
   for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
@@ -127,13 +131,19 @@ TWinControl* TWinMainForm::FromId(int id) const {
   return nullptr;
 }
 
-void TWinMainForm::Show() {
-  // Centred on the screen's work area at first show.
+POINT TWinMainForm::CentredPlace(SIZE size) {
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const SIZE size = FittedWindowSize();
-  SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - size.cx) / 2,
-               work.top + (work.bottom - work.top - size.cy) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  return {work.left + (work.right - work.left - size.cx) / 2, work.top + (work.bottom - work.top - size.cy) / 2};
+}
+
+void TWinMainForm::Show() {
+  // Centred on the screen's work area at first show: where it was made, unless its size changed
+  // for its monitor's DPI since.
+  const POINT at = CentredPlace(FittedWindowSize());
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  if (r.left != at.x || r.top != at.y) SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   ShowWindow(hwnd_, SW_SHOW);
   UpdateWindow(hwnd_);
   if (TControl* focused = form_->Focused()) FocusControl(*focused);
@@ -142,6 +152,9 @@ void TWinMainForm::Show() {
 int TWinMainForm::Run() { return mainThread_.Run(); }
 
 void TWinMainForm::FocusControl(TControl& control) {
+  // Not while the window is hidden: a focus set then activates the window unseen, so that it shows
+  // inactive, and costs a round of activation messages. Show gives the logic's focus control it.
+  if (hwnd_ == nullptr || !IsWindowVisible(hwnd_)) return;
   for (const auto& c : controls_) {
     if (c->Control() == &control) {
       SetFocus(c->Handle());
@@ -229,7 +242,7 @@ LRESULT CALLBACK TWinMainForm::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
     const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
     if (cs->lpCreateParams != nullptr) SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
   }
-  // Panels, the picture and the comment box belong to the window whose control they are.
+  // Panels and the comment box belong to the window whose control they are.
   HWND top = GetAncestor(hwnd, GA_ROOT);
   auto* self = reinterpret_cast<TWinMainForm*>(GetWindowLongPtrW(top != nullptr ? top : hwnd, GWLP_USERDATA));
   if (self == nullptr) return DefWindowProcW(hwnd, msg, wp, lp);
@@ -242,7 +255,7 @@ LRESULT TWinMainForm::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (const auto result = c->Message(msg, wp, lp)) return *result;
     return DefWindowProcW(hwnd, msg, wp, lp);
   }
-  // A panel, the picture or the comment box while it is being made, before it is known.
+  // A panel or the comment box while it is being made, before it is known.
   if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) != 0) return DefWindowProcW(hwnd, msg, wp, lp);
   return OnWindowMessage(hwnd, msg, wp, lp);
 }

@@ -78,6 +78,7 @@ class TWinMainForm final : public TFormHost, private TWinHost {
   bool Make(TWinControl& c, HWND parent);
   TWinControl* FromId(int id) const;
   SIZE FittedWindowSize() const;
+  static POINT CentredPlace(SIZE size);  // a window of `size` centred on the screen's work area
   void Fit(HWND hwnd);  // the client area to the logic's size
   // The window moved to a monitor of another DPI: every native control and font follows, and the
   // window takes the place Windows suggests, at its fitted size.
@@ -88,7 +89,7 @@ class TWinMainForm final : public TFormHost, private TWinHost {
   TWinResources resources_;
   HWND hwnd_ = nullptr;
   TScale scale_;  // the window's monitor's DPI over 96
-  std::vector<std::unique_ptr<TWinControl>> controls_;  // in table order
+  std::vector<std::unique_ptr<TWinControl>> controls_;  // in table order, the panels' painted rows left out
   std::map<HWND, TWinControl*> byHwnd_;
   bool bound_ = false;  // the views are bound: controls made later bind at once
   bool closing_ = false;

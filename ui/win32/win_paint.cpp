@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "ui/picture/area_average.h"
 #include "ui/win32/text_wrap.h"
 
 namespace kx71 {
@@ -19,67 +20,36 @@ void PaintPicture(HDC dc, const RECT& client, HBITMAP picture) {
   GetObjectW(picture, sizeof bm, &bm);
   HDC mem = CreateCompatibleDC(dc);
   const HGDIOBJ old = SelectObject(mem, picture);
-  SetStretchBltMode(dc, HALFTONE);
-  SetBrushOrgEx(dc, 0, 0, nullptr);
-  StretchBlt(dc, 0, 0, client.right, client.bottom, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+  if (bm.bmWidth == client.right - client.left && bm.bmHeight == client.bottom - client.top) {
+    BitBlt(dc, client.left, client.top, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
+  } else {
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    StretchBlt(dc, client.left, client.top, client.right - client.left, client.bottom - client.top, mem, 0, 0,
+               bm.bmWidth, bm.bmHeight, SRCCOPY);
+  }
   SelectObject(mem, old);
   DeleteDC(mem);
 }
 
-namespace {
-
-std::vector<std::uint32_t> Pixels(HBITMAP picture, int w, int h) {
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof info.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-  HDC dc = GetDC(nullptr);
-  GetDIBits(dc, picture, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, dc);
-  return pixels;
-}
-
-// How much of source cell `i` (of `from`) lies under target cell `j` (of `to`), in units of
-// 1 / from of a target cell: cells are [i * to, (i + 1) * to) against [j * from, (j + 1) * from).
-std::int64_t Overlap(std::int64_t i, std::int64_t j, std::int64_t from, std::int64_t to) {
-  return std::max<std::int64_t>(0, std::min((i + 1) * to, (j + 1) * from) - std::max(i * to, j * from));
-}
-
-}  // namespace
-
 HBITMAP StretchPicture(HBITMAP picture, SIZE size) {
   BITMAP bm{};
   if (picture == nullptr || GetObjectW(picture, sizeof bm, &bm) == 0 || size.cx <= 0 || size.cy <= 0) return nullptr;
-  const int sw = bm.bmWidth, sh = bm.bmHeight, tw = size.cx, th = size.cy;
-  const std::vector<std::uint32_t> from = Pixels(picture, sw, sh);
+  TPixels from{bm.bmWidth, bm.bmHeight, {}};
+  from.words.resize(static_cast<std::size_t>(from.width) * static_cast<std::size_t>(from.height));
   BITMAPINFO info{};
-  info.bmiHeader = {sizeof info.bmiHeader, tw, -th, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  info.bmiHeader = {sizeof info.bmiHeader, from.width, -from.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  HDC dc = GetDC(nullptr);
+  GetDIBits(dc, picture, 0, static_cast<UINT>(from.height), from.words.data(), &info, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, dc);
+  const TPixels to = AreaAverage(from, size.cx, size.cy);
+  if (to.words.empty()) return nullptr;
+  info.bmiHeader.biWidth = size.cx;
+  info.bmiHeader.biHeight = -size.cy;
   void* bits = nullptr;
   const HBITMAP result = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   if (result == nullptr) return nullptr;
-  auto* to = static_cast<std::uint32_t*>(bits);
-  for (int y = 0; y < th; ++y) {
-    // The source rows under target row y: from y * sh / th up to (y + 1) * sh / th.
-    const int y0 = static_cast<int>(static_cast<std::int64_t>(y) * sh / th);
-    const int y1 = std::min(sh - 1, static_cast<int>((static_cast<std::int64_t>(y + 1) * sh - 1) / th));
-    for (int x = 0; x < tw; ++x) {
-      const int x0 = static_cast<int>(static_cast<std::int64_t>(x) * sw / tw);
-      const int x1 = std::min(sw - 1, static_cast<int>((static_cast<std::int64_t>(x + 1) * sw - 1) / tw));
-      std::int64_t sum[3] = {}, weight = 0;
-      for (int sy = y0; sy <= y1; ++sy) {
-        const std::int64_t wy = Overlap(sy, y, sh, th);
-        for (int sx = x0; sx <= x1; ++sx) {
-          const std::int64_t w = wy * Overlap(sx, x, sw, tw);
-          const std::uint32_t p = from[static_cast<std::size_t>(sy * sw + sx)];
-          for (int c = 0; c < 3; ++c) sum[c] += w * ((p >> (8 * c)) & 0xFF);
-          weight += w;
-        }
-      }
-      std::uint32_t out = 0;
-      for (int c = 0; c < 3; ++c)
-        out |= static_cast<std::uint32_t>(weight > 0 ? (sum[c] + weight / 2) / weight : 0) << (8 * c);
-      to[static_cast<std::size_t>(y * tw + x)] = out;
-    }
-  }
+  std::copy(to.words.begin(), to.words.end(), static_cast<std::uint32_t*>(bits));
   GdiFlush();
   return result;
 }

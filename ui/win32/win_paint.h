@@ -13,10 +13,10 @@ namespace kx71 {
 
 // A panel: filled with its colour, a raised one-pixel bevel.
 void PaintPanel(HDC dc, const RECT& client, HBRUSH fill);
-// The decorative picture stretched over the whole client area.
+// The decorative picture over `client`: copied when it is that size already, stretched otherwise.
 void PaintPicture(HDC dc, const RECT& client, HBITMAP picture);
-// A new 32-bit copy of `picture` at `size`, each pixel the average of the source area it covers, so
-// that the picture's edges map onto the copy's edges. (GDI's own halftone stretch under Wine takes
+// A new 32-bit copy of `picture` at `size`, each pixel the average of the source area it covers
+// (AreaAverage), so that the picture's edges map onto the copy's edges. (GDI's own halftone stretch under Wine takes
 // each pixel from up to half a pixel right of its place: the picture showed a pixel to the right.)
 HBITMAP StretchPicture(HBITMAP picture, SIZE size);
 

@@ -68,7 +68,15 @@ HBITMAP TWinResources::Artwork(const char* file, SIZE size) {
   const auto key = std::make_tuple(std::string(file), static_cast<int>(size.cx), static_cast<int>(size.cy));
   auto it = stretched_.find(key);
   if (it != stretched_.end()) return it->second;
-  const HBITMAP bitmap = StretchPicture(Artwork(file), size);
+  // The build stores the picture at its 96 DPI size: at that size no resampling is needed.
+  HBITMAP bitmap = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), (ResourceName(file) + L"_SHOWN").c_str(),
+                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  BITMAP bm{};
+  if (bitmap != nullptr && (GetObjectW(bitmap, sizeof bm, &bm) == 0 || bm.bmWidth != size.cx || bm.bmHeight != size.cy)) {
+    DeleteObject(bitmap);
+    bitmap = nullptr;
+  }
+  if (bitmap == nullptr) bitmap = StretchPicture(Artwork(file), size);
   stretched_[key] = bitmap;
   return bitmap;
 }

@@ -31,7 +31,8 @@ class TWinResources {
   HBRUSH Brush(COLORREF colour);
   // The bitmap resource of an artwork file (nullptr when the program lacks it).
   HBITMAP Artwork(const char* file);
-  // The same, stretched to `size` (kept for that size).
+  // The same at `size` (kept for that size): the copy the build made for that size (the resource
+  // named with "_SHOWN"), or stretched.
   HBITMAP Artwork(const char* file, SIZE size);
 
  private:
