@@ -36,6 +36,39 @@ void PrintTo(const TBounds& b, std::ostream* os) { *os << b.x << ", " << b.y << 
 
 namespace {
 
+// A 32-bit top-down bitmap selected into a memory DC, for reading what a paint left.
+class TCanvas {
+ public:
+  TCanvas(int width, int height) : width_(width), dc_(CreateCompatibleDC(nullptr)) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+    old_ = SelectObject(dc_, bitmap_);
+  }
+  ~TCanvas() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  TCanvas(const TCanvas&) = delete;
+  TCanvas& operator=(const TCanvas&) = delete;
+
+  HDC Dc() const { return dc_; }
+  const std::uint32_t* Pixels() const {
+    GdiFlush();
+    return static_cast<const std::uint32_t*>(bits_);
+  }
+  std::uint32_t At(int x, int y) const { return Pixels()[y * width_ + x]; }
+
+ private:
+  int width_;
+  HDC dc_;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  void* bits_ = nullptr;
+};
+
+
 class WinWindow : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -392,29 +425,19 @@ TEST_F(WinWindow, TheSelectorsTextIsCentredOnItsFace) {
   RECT r{};
   GetClientRect(box, &r);
   ASSERT_EQ(r.bottom, Form().CommBox.Def().h);
-  HDC dc = CreateCompatibleDC(nullptr);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof info.bmiHeader, r.right, -r.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  const HGDIOBJ old = SelectObject(dc, bitmap);
-  ASSERT_TRUE(PrintWindow(box, dc, PW_CLIENTONLY));
-  GdiFlush();
-  const auto* pixel = static_cast<const std::uint32_t*>(bits);
+  const TCanvas canvas(r.right, r.bottom);
+  ASSERT_TRUE(PrintWindow(box, canvas.Dc(), PW_CLIENTONLY));
   int top = r.bottom, bottom = -1;
   // Inside the 2-pixel edge, left of the button.
   for (int y = 2; y < r.bottom - 2; ++y) {
     for (int x = 3; x < r.right / 2; ++x) {
-      const std::uint32_t p = pixel[y * r.right + x];
+      const std::uint32_t p = canvas.At(x, y);
       if (((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 3 * 96) {
         top = std::min(top, y);
         bottom = std::max(bottom, y);
       }
     }
   }
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
   ASSERT_GE(bottom, top) << "no text";
   const int above = top, below = r.bottom - 1 - bottom;
   EXPECT_LE(std::abs(above - below), 1) << "ink in rows " << top << " to " << bottom;
@@ -453,26 +476,16 @@ TEST_F(WinWindow, TheCommentsTextBeginsAtTheFramesInnerEdge) {
   const HWND comment = Native("K_Comment");
   RECT box{};
   GetClientRect(comment, &box);
-  HDC dc = CreateCompatibleDC(nullptr);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof info.bmiHeader, box.right, -box.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  const HGDIOBJ old = SelectObject(dc, bitmap);
+  const TCanvas canvas(box.right, box.bottom);
   const HFONT font = MakeUiFont(kUiFontPixels);
-  PaintComment(dc, box, {static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), font, 12}, L"Message from developer");
-  GdiFlush();
-  const auto* pixel = static_cast<const std::uint32_t*>(bits);
+  PaintComment(canvas.Dc(), box, {static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), font, 12}, L"Message from developer");
   int left = box.right;
   for (int y = 0; y < box.bottom; ++y)
     for (int x = 0; x < left; ++x)
-      if ((pixel[y * box.right + x] & 0xFFFFFF) != 0xFFFFFF) left = x;
+      if ((canvas.At(x, y) & 0xFFFFFF) != 0xFFFFFF) left = x;
   // "M" has no side bearing to speak of: its first ink is where the line begins.
   EXPECT_LE(left, 1);
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
   DeleteObject(font);
-  DeleteDC(dc);
 }
 
 std::vector<std::uint32_t> Words(HBITMAP bitmap) {
@@ -549,20 +562,15 @@ TEST(WinFonts, TheMessageFontDrawsTheFailureBoxsJapanese) {
   metrics.cbSize = sizeof metrics;
   ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
   const HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
-  HDC dc = CreateCompatibleDC(nullptr);
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof info.bmiHeader, 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  const TCanvas canvas(32, 32);
+  const HDC dc = canvas.Dc();
   const HGDIOBJ oldFont = SelectObject(dc, font);
   const auto draw = [&](wchar_t c) {
     RECT r{0, 0, 32, 32};
     FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     DrawTextW(dc, &c, 1, &r, DT_NOPREFIX | DT_SINGLELINE);
-    GdiFlush();
-    const auto* p = static_cast<const std::uint8_t*>(bits);
-    return std::vector<std::uint8_t>(p, p + 32 * 32 * 4);
+    const std::uint32_t* p = canvas.Pixels();
+    return std::vector<std::uint32_t>(p, p + 32 * 32);
   };
   const auto blank = draw(L' ');
   const auto missing = draw(L'\x0378');  // no character: no face has a glyph for it
@@ -576,10 +584,7 @@ TEST(WinFonts, TheMessageFontDrawsTheFailureBoxsJapanese) {
   }
   EXPECT_GT(japanese, 3);
   SelectObject(dc, oldFont);
-  SelectObject(dc, oldBitmap);
-  DeleteObject(bitmap);
   DeleteObject(font);
-  DeleteDC(dc);
 }
 
 struct WrapCase {
