@@ -41,7 +41,8 @@ need_packages() {
 start_display() {
   local fd display
   exec {fd}<> <(:)
-  Xvfb -displayfd "$fd" -screen 0 "${1:-800x600x24}" -nolisten tcp >/dev/null 2>&1 &
+  # -noreset: a client that comes and goes before the program must not reset the server under it.
+  Xvfb -displayfd "$fd" -screen 0 "${1:-800x600x24}" -nolisten tcp -noreset >/dev/null 2>&1 &
   xvfb_pid=$!
   if ! read -r -t 30 display <&"$fd"; then
     exec {fd}<&-

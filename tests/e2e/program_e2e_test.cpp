@@ -57,12 +57,7 @@ class ProgramTest : public ::testing::Test {
     EXPECT_EQ(ExclusiveFlag(unit_->LinkPath()), false) << program_->Stderr();
   }
 
-  std::string Diagnosis() {
-    if (!program_) return "the unit did not start";
-    const auto status = program_->WaitExit(std::chrono::milliseconds(0));
-    return (status ? "ended with status " + std::to_string(*status) : std::string("still running")) + "; " +
-           program_->Stderr();
-  }
+  std::string Diagnosis() { return program_ ? program_->Diagnosis() : "the unit did not start"; }
 
   bool skipped_ = false;
   TPtyDeviceMap map_;

@@ -205,6 +205,56 @@ std::optional<int> TProgramRun::WaitExit(std::chrono::milliseconds timeout) {
   return status_;
 }
 
+namespace {
+
+// One line of a file under /proc, or empty.
+std::string ProcLine(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  std::string line;
+  std::getline(in, line);
+  return line;
+}
+
+// Each thread of `pid`: its name, the kernel function it sleeps in, and the system call it is in
+// (the number first), so a hang says where it hangs.
+std::string ThreadStates(pid_t pid) {
+  std::string text;
+  std::error_code ec;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
+    text += "\n  thread " + task.path().filename().string() + " " + ProcLine(task.path() / "comm") + ": waits in " +
+            ProcLine(task.path() / "wchan") + ", syscall " + ProcLine(task.path() / "syscall");
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string TProgramRun::Diagnosis() {
+  if (program_ <= 0) return "the program did not start";
+  const auto status = WaitExit(std::chrono::milliseconds(0));
+  std::string state;
+  if (!status) {
+    state = "still running" + ThreadStates(program_);
+    // Where each thread stands in the program's own code, when a debugger is at hand.
+    const std::string pid = std::to_string(program_);
+    FILE* trace = popen(("command -v gdb >/dev/null && gdb -p " + pid +
+                         " -batch -ex 'thread apply all bt 30' 2>/dev/null | grep '^#\\|^Thread'")
+                            .c_str(),
+                        "r");
+    if (trace) {
+      state += "\n";
+      char buffer[512];
+      while (const std::size_t n = fread(buffer, 1, sizeof buffer, trace)) state.append(buffer, n);
+      pclose(trace);
+    }
+  } else if (WIFSIGNALED(*status)) {
+    state = "killed by signal " + std::to_string(WTERMSIG(*status));
+  } else {
+    state = "ended with status " + std::to_string(WEXITSTATUS(*status));
+  }
+  return state + "\nstandard error:\n" + Stderr();
+}
+
 std::string TProgramRun::Stderr() const {
   std::ifstream in(errPath_);
   std::stringstream text;

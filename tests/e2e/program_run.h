@@ -66,6 +66,9 @@ class TProgramRun {
   std::optional<int> WaitExit(std::chrono::milliseconds timeout = std::chrono::seconds(20));
   // What the program wrote to standard error so far.
   std::string Stderr() const;
+  // For a failure message: whether the program ended (and how) or still runs (with what each of its
+  // threads waits in), then its standard error.
+  std::string Diagnosis();
 
  private:
   TVirtualDisplay display_;

@@ -27,7 +27,7 @@ TEST(ProgramStaging, UnprivilegedRunStartsAProgramKeptInAPrivateFolder) {
   TPtyDeviceMap map;
   ShareWithUnprivileged(map.Dir().string(), TRunAs::Unprivileged);
   TProgramRun run(TRunAs::Unprivileged, map.Dir().string(), program.string());
-  EXPECT_TRUE(run.Ready()) << run.Stderr();
+  EXPECT_TRUE(run.Ready()) << run.Diagnosis();
 }
 
 }  // namespace

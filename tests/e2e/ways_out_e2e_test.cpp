@@ -41,7 +41,7 @@ TEST_P(WaysOutTest, EndTheProgramAsTheExitButtonDoes) {
   unit_ = std::make_unique<TSimProcess>(map_.Dir().string(), kPort);
   ASSERT_TRUE(unit_->Ready());
   program_ = std::make_unique<TProgramRun>(TRunAs::ThisUser, map_.Dir().string());
-  ASSERT_TRUE(program_->Ready()) << program_->Stderr();
+  ASSERT_TRUE(program_->Ready()) << program_->Diagnosis();
   ASSERT_TRUE(program_->ChooseLastPort());
   ASSERT_TRUE(WaitUntil([&] { return ExclusiveFlag(unit_->LinkPath()) == true; })) << program_->Stderr();
 
@@ -100,7 +100,7 @@ TEST(ProgramErrors, AReasonLineToAClosedStandardErrorDoesNotEndTheProgram) {
   ASSERT_EQ(flock(lock, LOCK_EX | LOCK_NB), 0);
 
   TProgramRun program(TRunAs::ThisUser, map.Dir().string(), KX71_PROGRAM_PATH, TErrorOutput::ClosedPipe);
-  ASSERT_TRUE(program.Ready());
+  ASSERT_TRUE(program.Ready()) << program.Diagnosis();
   ASSERT_TRUE(program.Xdo("windowfocus --sync " + program.Window()));
   ASSERT_TRUE(program.Xdo("key --delay 300 F4 End Up Return"));
   // Still there to take the next choice: the unit's port opens.
