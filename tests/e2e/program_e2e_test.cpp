@@ -4,8 +4,11 @@
 // when the tests run as root, as an unprivileged one too.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <tuple>
 
@@ -131,6 +134,29 @@ TEST_F(ProgramTest, PortWithoutPermissionIsExplainedOnStandardError) {
   EXPECT_TRUE(WaitUntil([&] { return program_->Stderr().find(line) != std::string::npos; }))
       << program_->Stderr();
   EXPECT_EQ(ExclusiveFlag(unit_->LinkPath()), false);
+}
+
+// With no session bus about, the bus library would start one with dbus-launch, and the window would
+// wait on its answer: a launcher that never answers must neither hold the window back nor be run.
+TEST(ProgramStart, TheWindowShowsWithoutLaunchingASessionBus) {
+#if defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "Qt and glib are not built for ThreadSanitizer";
+#endif
+  char dir[] = "/tmp/kx71-launcher-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const struct RemoveAtEnd {
+    const char* path;
+    ~RemoveAtEnd() { std::filesystem::remove_all(path); }
+  } removeAtEnd{dir};
+  const std::filesystem::path launcher = std::filesystem::path(dir) / "dbus-launch";
+  const std::filesystem::path ran = std::filesystem::path(dir) / "ran";
+  std::ofstream(launcher) << "#!/bin/sh\ntouch '" << ran.string() << "'\nexec sleep 60\n";
+  ASSERT_EQ(chmod(launcher.c_str(), 0755), 0);
+
+  TPtyDeviceMap map;
+  TProgramRun run(TRunAs::ThisUser, map.Dir().string(), KX71_PROGRAM_PATH, TErrorOutput::File, dir);
+  EXPECT_TRUE(run.Ready()) << run.Diagnosis();
+  EXPECT_FALSE(std::filesystem::exists(ran)) << "the program ran dbus-launch";
 }
 
 INSTANTIATE_TEST_SUITE_P(Users, ProgramWindowTest, ::testing::Values(TRunAs::ThisUser, TRunAs::Unprivileged),

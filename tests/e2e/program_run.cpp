@@ -84,7 +84,7 @@ std::string StagedForEveryone(const std::string& program) {
 }
 
 TProgramRun::TProgramRun(TRunAs as, const std::string& deviceMap, const std::string& program,
-                         TErrorOutput errors) {
+                         TErrorOutput errors, const std::string& pathFirst) {
   if (!display_.Start("640x480x24")) return;
 
   char errTemplate[] = "/tmp/kx71-program-err-XXXXXX";
@@ -101,7 +101,8 @@ TProgramRun::TProgramRun(TRunAs as, const std::string& deviceMap, const std::str
 
   // Everything the child needs is made before fork: it runs only async-signal-safe calls.
   std::vector<std::string> env = {"DISPLAY=" + display_.Display(), "QT_QPA_PLATFORM=xcb", "KX71_DEVICEMAP=" + deviceMap,
-                                  "PATH=/usr/bin:/bin",  "HOME=/tmp",           "LANG=C.UTF-8"};
+                                  "PATH=" + (pathFirst.empty() ? "" : pathFirst + ":") + "/usr/bin:/bin",
+                                  "HOME=/tmp",           "LANG=C.UTF-8"};
   // Sanitizer settings (suppressions) reach the program as they reach the tests.
   for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS"}) {
     if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);

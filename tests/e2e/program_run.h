@@ -39,8 +39,9 @@ class TProgramRun {
   // KX71_DEVICEMAP=`deviceMap`, and waits for its window; Ready() tells whether it showed. An
   // unprivileged run takes a copy staged where that user can reach it: the build may lie in a
   // folder only its owner may enter.
+  // `pathFirst`, when given, is searched for commands before the system's folders.
   TProgramRun(TRunAs as, const std::string& deviceMap, const std::string& program = KX71_PROGRAM_PATH,
-              TErrorOutput errors = TErrorOutput::File);
+              TErrorOutput errors = TErrorOutput::File, const std::string& pathFirst = {});
   ~TProgramRun();  // ends the program and the X server if they still run
   TProgramRun(const TProgramRun&) = delete;
   TProgramRun& operator=(const TProgramRun&) = delete;

@@ -16,11 +16,23 @@
 #include <memory>
 
 #include "pty_line.h"
+#include "ui/qt/session_bus.h"
 #include "test_form.h"
 #include "ui_test_support.h"
 
 namespace kx71 {
 namespace {
+
+// With no bus address set, the program names the runtime folder's socket, so that the bus library
+// never launches a bus of its own; a set address stays.
+TEST(StartUp, SessionBusAddressIsTheRuntimeSocketUnlessOneIsSet) {
+  EXPECT_EQ(SessionBusAddress(nullptr, "/run/user/1000", 1000), "unix:path=/run/user/1000/bus");
+  EXPECT_EQ(SessionBusAddress("", nullptr, 1000), "unix:path=/run/user/1000/bus");
+  EXPECT_EQ(SessionBusAddress(nullptr, "", 0), "unix:path=/run/user/0/bus");
+  // Bytes outside the address alphabet are escaped.
+  EXPECT_EQ(SessionBusAddress(nullptr, "/tmp/a b;c,d=e", 5), "unix:path=/tmp/a%20b%3bc%2cd%3de/bus");
+  EXPECT_EQ(SessionBusAddress("unix:path=/elsewhere", "/run/user/1000", 1000), "");
+}
 
 TEST(StartUp, FirstShowCentresTheWindowAndFocusesTheSelector) {
   test::TTestForm form;

@@ -10,9 +10,10 @@
 
 namespace kx71 {
 
-// The font configuration loads (first base) while QApplication connects to the display; then the
-// session bus opens on a thread of its own while the fonts and the window are made.
-class TApplication : private TFontConfigLoader, public QApplication {
+// The session bus address is settled before any thread starts (first base); the font configuration
+// loads while QApplication connects to the display; then the session bus opens on a thread of its
+// own while the fonts and the window are made.
+class TApplication : private TSessionBusAddress, private TFontConfigLoader, public QApplication {
  public:
   TApplication(int& argc, char** argv);
 

@@ -1,8 +1,38 @@
 #include "ui/qt/session_bus.h"
 
+#include <unistd.h>
+
 #include <QDBusConnection>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
 
 namespace kx71 {
+
+std::string SessionBusAddress(const char* address, const char* runtimeDir, unsigned uid) {
+  if (address != nullptr && *address != '\0') return {};
+  const std::string dir = runtimeDir != nullptr && *runtimeDir != '\0' ? runtimeDir : "/run/user/" + std::to_string(uid);
+  // Bus addresses keep letters, digits and -_/.\ as they are; any other byte is written %hh.
+  std::string text = "unix:path=";
+  for (const char c : dir + "/bus") {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+        std::string_view("-_/.\\").find(c) != std::string_view::npos) {
+      text.push_back(c);
+    } else {
+      char escaped[4];
+      std::snprintf(escaped, sizeof escaped, "%%%02x", byte);
+      text += escaped;
+    }
+  }
+  return text;
+}
+
+TSessionBusAddress::TSessionBusAddress() {
+  const std::string address =
+      SessionBusAddress(std::getenv("DBUS_SESSION_BUS_ADDRESS"), std::getenv("XDG_RUNTIME_DIR"), getuid());
+  if (!address.empty()) setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+}
 
 // Qt keeps the connection, made or failed, for every later caller.
 TSessionBusOpener::TSessionBusOpener() : thread_([] { QDBusConnection::sessionBus(); }) {}

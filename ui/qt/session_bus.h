@@ -4,9 +4,23 @@
 // the window is built takes that wait off the window's way.
 #pragma once
 
+#include <string>
 #include <thread>
 
 namespace kx71 {
+
+// The session bus address for a start where none is set: the socket in the user's runtime folder
+// (XDG_RUNTIME_DIR, else /run/user/<uid>), where a running bus is found and a missing one fails at
+// once. Left to itself, the bus library would launch a bus by running dbus-launch in a child forked
+// from this threaded process and wait on the child's answer, and the window with it: for ever when
+// the child hangs. Empty when `address` is set.
+std::string SessionBusAddress(const char* address, const char* runtimeDir, unsigned uid);
+
+// Sets DBUS_SESSION_BUS_ADDRESS to SessionBusAddress() when it is not set. First of all in a start,
+// while no other thread reads the environment.
+struct TSessionBusAddress {
+  TSessionBusAddress();
+};
 
 class TSessionBusOpener {
  public:
