@@ -28,10 +28,13 @@ std::string SessionBusAddress(const char* address, const char* runtimeDir, unsig
   return text;
 }
 
+// Made before the program's first thread (the application's first base): the environment is this
+// thread's alone.
 TSessionBusAddress::TSessionBusAddress() {
-  const std::string address =
-      SessionBusAddress(std::getenv("DBUS_SESSION_BUS_ADDRESS"), std::getenv("XDG_RUNTIME_DIR"), getuid());
-  if (!address.empty()) setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+  const char* set = std::getenv("DBUS_SESSION_BUS_ADDRESS");  // NOLINT(concurrency-mt-unsafe)
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");        // NOLINT(concurrency-mt-unsafe)
+  const std::string address = SessionBusAddress(set, runtime, getuid());
+  if (!address.empty()) setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);  // NOLINT(concurrency-mt-unsafe)
 }
 
 // Qt keeps the connection, made or failed, for every later caller.
