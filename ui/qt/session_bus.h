@@ -1,7 +1,6 @@
 // The session bus connection that Qt's accessibility bridge asks for when the window's first
-// widgets are made. With no session bus running, the bus library first tries to launch one and
-// the asking thread waits for that attempt; opening the connection on a thread of its own while
-// the window is built takes that wait off the window's way.
+// widgets are made, and waits for: the address it is looked for at, and its opening on a thread of
+// its own while the window is built, which takes the connection's round trips off the window's way.
 #pragma once
 
 #include <string>
