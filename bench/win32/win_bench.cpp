@@ -1,7 +1,8 @@
 // Benchmarks of the Windows program, run under Wine by bench/win32/run:
-//   kx71-bench-win paint main|empty|text  shows the program's window (or an empty window of the
-//                                    same size, or one that draws a line in the window's font),
-//                                    prints "PAINTED" once every part of it has painted, exits
+//   kx71-bench-win paint main|empty|text|bare  shows the program's window (or an empty window of
+//                                    the same size, one that draws a line in the window's font, or
+//                                    one with the program's native controls made bare), prints
+//                                    "PAINTED" once every part of it has painted, exits
 //   kx71-bench-win exchange PORT     read and write exchanges through the component on the Windows
 //                                    main thread against the simulated unit paced at 9600 bit/s on
 //                                    COM<PORT>: the overhead above the characters' line time
@@ -9,6 +10,8 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <algorithm>
 #include <chrono>
@@ -91,6 +94,89 @@ int PaintEmpty(bool text) {
   return 0;
 }
 
+// The native controls of the program's window, bare: the same classes and styles where the layout
+// puts them, made in the same order, without texts, fonts, pictures or logic. What a start pays for
+// its child windows alone: under Wine each costs the server some forty requests to make and paint.
+DWORD BareStyle(TControlKind kind, const wchar_t*& cls, DWORD& exStyle) {
+  constexpr DWORD child = WS_CHILD | WS_CLIPSIBLINGS | WS_VISIBLE;
+  exStyle = 0;
+  switch (kind) {
+    case TControlKind::Panel:
+      cls = L"KX71BenchBare";
+      exStyle = WS_EX_CONTROLPARENT;
+      return child | WS_CLIPCHILDREN;
+    case TControlKind::StaticText:
+      cls = L"KX71BenchBare";
+      exStyle = WS_EX_STATICEDGE;
+      return child;
+    case TControlKind::Caption:
+      cls = L"STATIC";
+      return child | SS_LEFT | SS_NOPREFIX;
+    case TControlKind::Option:
+      cls = L"BUTTON";
+      return child | BS_RADIOBUTTON | BS_NOTIFY;
+    case TControlKind::PictureButton:
+    case TControlKind::FlatButton:
+      cls = L"BUTTON";
+      return child | BS_OWNERDRAW | BS_NOTIFY | WS_TABSTOP;
+    case TControlKind::ComboBox:
+      cls = L"COMBOBOX";
+      return child | CBS_DROPDOWNLIST | CBS_HASSTRINGS | WS_VSCROLL | WS_TABSTOP;
+    case TControlKind::Edit:
+      cls = L"EDIT";
+      exStyle = WS_EX_CLIENTEDGE;
+      return child | ES_AUTOHSCROLL | ES_LEFT | WS_TABSTOP;
+    case TControlKind::Bar:
+      cls = L"SCROLLBAR";
+      return child | SBS_HORZ | WS_TABSTOP;
+    case TControlKind::FilledLabel:
+    case TControlKind::Picture:
+      break;  // painted by their panel: no window
+  }
+  cls = nullptr;
+  return 0;
+}
+
+int PaintBare() {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = L"KX71BenchBare";
+  RegisterClassExW(&wc);
+  const TSize client = PanelExtent([](const TControlDef& def) { return !def.Has(kHidden); });
+  RECT r{0, 0, client.width, client.height};
+  AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
+  const HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"bare", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                                    wc.hInstance, nullptr);
+  const auto make = [&](const TControlDef& def, HWND parent) -> HWND {
+    const wchar_t* cls = nullptr;
+    DWORD exStyle = 0;
+    const DWORD style = BareStyle(def.kind, cls, exStyle);
+    if (cls == nullptr) return nullptr;
+    const int w = def.w == kFitted ? 60 : def.w;
+    const int h = def.h == kFitted ? 13 : def.kind == TControlKind::ComboBox ? def.h * 10 : def.h;
+    return CreateWindowExW(exStyle, cls, L"", style, def.x, def.y, w, h, parent, nullptr, wc.hInstance, nullptr);
+  };
+  // As the program makes them: siblings last row first; no hidden panel, nor what lies on one.
+  const auto layout = Layout();
+  for (auto panel = layout.rbegin(); panel != layout.rend(); ++panel) {
+    if (panel->kind != TControlKind::Panel || panel->Has(kHidden)) continue;
+    const HWND p = make(*panel, hwnd);
+    for (auto c = layout.rbegin(); c != layout.rend(); ++c)
+      if (std::string_view(c->parent) == panel->name) make(*c, p);
+  }
+  ShowWindow(hwnd, SW_SHOW);
+  UpdateWindow(hwnd);
+  PumpUntilPainted();
+  DestroyWindow(hwnd);
+  return 0;
+}
+
 int PaintMain() {
   // The steps' times go to stderr, to see where a slow start goes.
   const auto t0 = Clock::now();
@@ -154,9 +240,11 @@ int main(int argc, char** argv) {
   const std::string_view mode = argc > 1 ? argv[1] : "";
   if (mode == "paint" && argc > 2) {
     const std::string_view what = argv[2];
-    return what == "main" ? kx71::PaintMain() : kx71::PaintEmpty(what == "text");
+    if (what == "main") return kx71::PaintMain();
+    if (what == "bare") return kx71::PaintBare();
+    return kx71::PaintEmpty(what == "text");
   }
   if (mode == "exchange" && argc > 2) return kx71::Exchanges(std::atoi(argv[2]));
-  std::fprintf(stderr, "usage: kx71-bench-win paint main|empty|text | exchange PORT\n");
+  std::fprintf(stderr, "usage: kx71-bench-win paint main|empty|text|bare | exchange PORT\n");
   return 2;
 }
