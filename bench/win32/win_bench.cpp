@@ -70,26 +70,37 @@ LRESULT CALLBACK TextWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   return 0;
 }
 
-// An empty window of the program's size; with `text`, one that draws a line in the window's font,
-// to tell the font's share of the start.
-int PaintEmpty(bool text) {
-  if (text) g_textFont = MakeUiFont(kUiFontPixels);
+constexpr wchar_t kReferenceClass[] = L"KX71BenchEmpty";
+
+// A reference window of the program's size, made (as the program's) hidden.
+HWND MakeReferenceWindow(WNDPROC proc, DWORD style) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = text ? TextWindowProc : DefWindowProcW;
+  wc.lpfnWndProc = proc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = L"KX71BenchEmpty";
+  wc.lpszClassName = kReferenceClass;
   RegisterClassExW(&wc);
   const TSize client = PanelExtent([](const TControlDef& def) { return !def.Has(kHidden); });
   RECT r{0, 0, client.width, client.height};
-  AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
-  const HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"empty", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                    r.right - r.left, r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
+  AdjustWindowRectEx(&r, style, FALSE, 0);
+  return CreateWindowExW(0, kReferenceClass, L"reference", style, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
+                         r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+int ShowUntilPainted(HWND hwnd) {
   ShowWindow(hwnd, SW_SHOW);
   UpdateWindow(hwnd);
   PumpUntilPainted();
   DestroyWindow(hwnd);
+  return 0;
+}
+
+// An empty window of the program's size; with `text`, one that draws a line in the window's font,
+// to tell the font's share of the start.
+int PaintEmpty(bool text) {
+  if (text) g_textFont = MakeUiFont(kUiFontPixels);
+  ShowUntilPainted(MakeReferenceWindow(text ? TextWindowProc : DefWindowProcW, WS_OVERLAPPEDWINDOW));
   if (g_textFont != nullptr) DeleteObject(g_textFont);
   return 0;
 }
@@ -102,11 +113,11 @@ DWORD BareStyle(TControlKind kind, const wchar_t*& cls, DWORD& exStyle) {
   exStyle = 0;
   switch (kind) {
     case TControlKind::Panel:
-      cls = L"KX71BenchBare";
+      cls = kReferenceClass;
       exStyle = WS_EX_CONTROLPARENT;
       return child | WS_CLIPCHILDREN;
     case TControlKind::StaticText:
-      cls = L"KX71BenchBare";
+      cls = kReferenceClass;
       exStyle = WS_EX_STATICEDGE;
       return child;
     case TControlKind::Caption:
@@ -140,27 +151,16 @@ DWORD BareStyle(TControlKind kind, const wchar_t*& cls, DWORD& exStyle) {
 int PaintBare() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = L"KX71BenchBare";
-  RegisterClassExW(&wc);
-  const TSize client = PanelExtent([](const TControlDef& def) { return !def.Has(kHidden); });
-  RECT r{0, 0, client.width, client.height};
-  AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, FALSE, 0);
-  const HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"bare", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
-                                    wc.hInstance, nullptr);
-  const auto make = [&](const TControlDef& def, HWND parent) -> HWND {
+  const HWND hwnd = MakeReferenceWindow(DefWindowProcW, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN);
+  const auto make = [](const TControlDef& def, HWND parent) -> HWND {
     const wchar_t* cls = nullptr;
     DWORD exStyle = 0;
     const DWORD style = BareStyle(def.kind, cls, exStyle);
     if (cls == nullptr) return nullptr;
     const int w = def.w == kFitted ? 60 : def.w;
     const int h = def.h == kFitted ? 13 : def.kind == TControlKind::ComboBox ? def.h * 10 : def.h;
-    return CreateWindowExW(exStyle, cls, L"", style, def.x, def.y, w, h, parent, nullptr, wc.hInstance, nullptr);
+    return CreateWindowExW(exStyle, cls, L"", style, def.x, def.y, w, h, parent, nullptr, GetModuleHandleW(nullptr),
+                           nullptr);
   };
   // As the program makes them: siblings last row first; no hidden panel, nor what lies on one.
   const auto layout = Layout();
@@ -170,11 +170,7 @@ int PaintBare() {
     for (auto c = layout.rbegin(); c != layout.rend(); ++c)
       if (std::string_view(c->parent) == panel->name) make(*c, p);
   }
-  ShowWindow(hwnd, SW_SHOW);
-  UpdateWindow(hwnd);
-  PumpUntilPainted();
-  DestroyWindow(hwnd);
-  return 0;
+  return ShowUntilPainted(hwnd);
 }
 
 int PaintMain() {
